@@ -1,0 +1,44 @@
+# Warnings for the project's own targets (third-party code builds with its own flags).
+function(pelmo_target_defaults target)
+  target_compile_options(${target} PRIVATE ${PELMO_WARNINGS})
+endfunction()
+
+# GoogleTest: Debian's library natively, Debian's sources for the Windows builds.
+macro(pelmo_find_gtest)
+  if(CMAKE_CROSSCOMPILING)
+    if(NOT TARGET gtest)
+      set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+      set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+      add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+      add_library(GTest::gtest ALIAS gtest)
+      add_library(GTest::gtest_main ALIAS gtest_main)
+    endif()
+  else()
+    find_package(GTest REQUIRED)
+  endif()
+endmacro()
+
+# Windows test programs run under Wine: they share a display and a persistent wineserver that
+# a fixture starts before the first and stops after the last.
+function(pelmo_wine_fixture)
+  if(CMAKE_CROSSCOMPILING AND NOT TEST pelmo_wine_start)
+    add_test(NAME pelmo_wine_start COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-session start)
+    add_test(NAME pelmo_wine_stop COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-session stop)
+    set_tests_properties(pelmo_wine_start PROPERTIES FIXTURES_SETUP wine)
+    set_tests_properties(pelmo_wine_stop PROPERTIES FIXTURES_CLEANUP wine)
+  endif()
+endfunction()
+
+# One test executable per area; ctest runs it whole (through Wine when cross-compiling).
+function(pelmo_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  pelmo_target_defaults(${name})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  set_tests_properties(${name} PROPERTIES WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  if(CMAKE_CROSSCOMPILING)
+    pelmo_wine_fixture()
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
+  endif()
+endfunction()
