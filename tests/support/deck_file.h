@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "wordlist/word_list.h"
+
+namespace pelmo::testing {
+
+// A file written byte for byte in the test's working folder, removed again at the end.
+class DeckFile {
+ public:
+  explicit DeckFile(std::string_view bytes, std::string name = "test-deck.csv")
+      : name_(std::move(name)) {
+    std::ofstream out(name_, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  ~DeckFile() { std::remove(name_.c_str()); }
+  DeckFile(const DeckFile&) = delete;
+  DeckFile& operator=(const DeckFile&) = delete;
+
+  const std::string& name() const { return name_; }
+
+ private:
+  std::string name_;
+};
+
+// The rows of a list as plain strings, for comparing with one EXPECT_EQ.
+inline std::vector<std::vector<std::string>> Fields(const std::vector<WordRow>& rows) {
+  std::vector<std::vector<std::string>> out;
+  for (const WordRow& row : rows) {
+    std::vector<std::string> fields;
+    for (size_t i = 0; i < row.FieldCount(); ++i) {
+      fields.emplace_back(row.Field(i));
+    }
+    out.push_back(std::move(fields));
+  }
+  return out;
+}
+
+}  // namespace pelmo::testing
