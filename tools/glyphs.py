@@ -1,0 +1,429 @@
+#!/usr/bin/env python3
+"""Glyph bitmaps for the pronunciation view: text sources to BMP, RC and a contact sheet.
+
+The 70 glyphs live in resources/glyphs/<id>-<name>.txt as 32 lines of '.' (white)
+and '#' (black). This tool checks them strictly and turns them into what the build
+and the reviewers need:
+
+  glyphs.py bmp   SRC_DIR OUT_DIR          write OUT_DIR/<id>.bmp (24-bit, bottom-up)
+  glyphs.py rc    SRC_DIR OUT_FILE BMP_DIR write '<id> BITMAP "<BMP_DIR>/<id>.bmp"' lines
+  glyphs.py sheet SRC_DIR OUT.png          contact sheet of every glyph plus sample words
+
+Outputs are rewritten only when their bytes change, so a rebuild after an unrelated
+edit does not touch them. Exit status: 0 on success, 1 on bad sources, 2 on bad usage.
+"""
+
+import os
+import re
+import struct
+import sys
+import zlib
+
+HEIGHT = 32
+
+LETTER_WIDTHS = [11, 12, 12, 12, 12, 10, 12, 12, 6, 7, 12, 6, 17,
+                 12, 12, 12, 12, 9, 11, 10, 12, 13, 17, 11, 13, 11]
+
+# Vowels with stress forms: (first id, file name, width, base token, short form).
+# The acute form is first id + 1, the grave form first id + 2.
+VOWELS = [
+    (300, "a", 11, "a0", "a"),
+    (303, "script-a", 13, "a1", None),
+    (306, "turned-v", 13, "a2", None),
+    (309, "ash", 20, "ae", None),
+    (312, "e", 12, "e0", "e"),
+    (315, "schwa", 12, "e1", None),
+    (318, "schwa-hook", 15, "e2", None),
+    (321, "i", 6, "i0", "i"),
+    (324, "small-cap-i", 6, "i1", None),
+    (328, "o", 12, "o0", "o"),
+    (331, "open-o", 12, "o1", None),
+    (334, "u", 12, "u0", "u"),
+]
+
+OTHERS = [
+    (327, "length-mark", 7, [":", ";"]),
+    (337, "ezh", 12, ["g1"]),
+    (338, "eng", 13, ["ng"]),
+    (339, "esh", 12, ["s1"]),
+    (340, "theta", 12, ["s2"]),
+    (341, "eth", 11, ["t1"]),
+    (350, "paren-left", 8, ["(", "<"]),
+    (351, "paren-right", 8, [")", ">"]),
+]
+
+
+class Glyph:
+    def __init__(self, gid, name, width, tokens):
+        self.id = gid
+        self.name = name
+        self.width = width
+        self.tokens = tokens
+
+    @property
+    def filename(self):
+        return "%d-%s.txt" % (self.id, self.name)
+
+
+def glyph_table():
+    """All 70 glyphs, ordered by id."""
+    glyphs = []
+    for i, width in enumerate(LETTER_WIDTHS):
+        letter = chr(ord("a") + i)
+        glyphs.append(Glyph(107 + i, letter, width, [letter]))
+    for first, name, width, base, short in VOWELS:
+        for offset, suffix, stress in ((0, "", ""), (1, "!", "-acute"), (2, "!!", "-grave")):
+            tokens = [base + suffix]
+            if short and suffix:
+                tokens.append(short + suffix)
+            glyphs.append(Glyph(first + offset, name + stress, width, tokens))
+    for gid, name, width, tokens in OTHERS:
+        glyphs.append(Glyph(gid, name, width, tokens))
+    glyphs.sort(key=lambda g: g.id)
+    return glyphs
+
+
+GLYPHS = glyph_table()
+BY_ID = {g.id: g for g in GLYPHS}
+TOKENS = {t: g.id for g in GLYPHS for t in g.tokens}
+assert len(GLYPHS) == 70 and len(TOKENS) == 83
+
+
+class SourceError(Exception):
+    pass
+
+
+def read_sources(src_dir):
+    """Returns {id: list of 32 strings}; raises SourceError naming file and line."""
+    try:
+        names = sorted(os.listdir(src_dir))
+    except OSError as e:
+        raise SourceError("%s: cannot list directory: %s" % (src_dir, e.strerror))
+    found = {}
+    for fname in names:
+        if not fname.endswith(".txt"):
+            continue  # README and the like sit beside the glyphs
+        path = os.path.join(src_dir, fname)
+        m = re.match(r"^(\d+)-", fname)
+        glyph = BY_ID.get(int(m.group(1))) if m else None
+        if glyph is None:
+            raise SourceError("%s: not a glyph of the table (expected <id>-<name>.txt)" % path)
+        if fname != glyph.filename:
+            raise SourceError("%s: glyph %d must be named %s" % (path, glyph.id, glyph.filename))
+        found[glyph.id] = parse_source(path, glyph.width)
+    missing = [g.filename for g in GLYPHS if g.id not in found]
+    if missing:
+        raise SourceError("%s: missing %s" % (src_dir, ", ".join(missing)))
+    return found
+
+
+def parse_source(path, width):
+    try:
+        with open(path, "rb") as f:
+            data = f.read()
+    except OSError as e:
+        raise SourceError("%s: cannot read: %s" % (path, e.strerror))
+    try:
+        text = data.decode("ascii")
+    except UnicodeDecodeError:
+        raise SourceError("%s: not plain ASCII" % path)
+    # A checkout with CRLF line ends must not break the build.
+    text = text.replace("\r\n", "\n")
+    if text.endswith("\n"):
+        text = text[:-1]
+    lines = text.split("\n")
+    for n, line in enumerate(lines, 1):
+        bad = re.search(r"[^.#]", line)
+        if bad:
+            raise SourceError("%s:%d: column %d: %r is neither '.' nor '#'"
+                              % (path, n, bad.start() + 1, bad.group()))
+        if len(line) != width:
+            raise SourceError("%s:%d: %d pixels wide, expected %d" % (path, n, len(line), width))
+    if len(lines) != HEIGHT:
+        raise SourceError("%s:%d: %d lines, expected %d" % (path, len(lines), len(lines), HEIGHT))
+    return lines
+
+
+def write_if_changed(path, data):
+    """Writes data unless the file already holds exactly it; returns True if written."""
+    try:
+        with open(path, "rb") as f:
+            if f.read() == data:
+                return False
+    except OSError:
+        pass
+    tmp = path + ".tmp"
+    with open(tmp, "wb") as f:
+        f.write(data)
+    os.replace(tmp, path)
+    return True
+
+
+def encode_bmp(rows):
+    """Uncompressed 24-bit BMP, rows stored bottom-up and padded to 4 bytes."""
+    width = len(rows[0])
+    height = len(rows)
+    stride = (width * 3 + 3) & ~3
+    pixels = bytearray()
+    for line in reversed(rows):
+        for ch in line:
+            pixels += b"\x00\x00\x00" if ch == "#" else b"\xff\xff\xff"
+        pixels += b"\x00" * (stride - width * 3)
+    offset = 14 + 40
+    header = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    return header + info + bytes(pixels)
+
+
+def cmd_bmp(src_dir, out_dir):
+    sources = read_sources(src_dir)
+    os.makedirs(out_dir, exist_ok=True)
+    for gid in sorted(sources):
+        write_if_changed(os.path.join(out_dir, "%d.bmp" % gid), encode_bmp(sources[gid]))
+
+
+def cmd_rc(src_dir, out_file, bmp_dir):
+    sources = read_sources(src_dir)
+    bmp_dir = bmp_dir.replace("\\", "/").rstrip("/")
+    text = "".join('%d BITMAP "%s/%d.bmp"\n' % (gid, bmp_dir, gid) for gid in sorted(sources))
+    parent = os.path.dirname(out_file)
+    if parent:
+        os.makedirs(parent, exist_ok=True)
+    write_if_changed(out_file, text.encode("ascii"))
+
+
+# ---------------------------------------------------------------------------
+# Contact sheet
+
+# A small label font, 5 pixels wide and 9 high: rows 0-6 above the baseline,
+# rows 7-8 for descenders. Only what the labels need.
+LABEL_FONT_ROWS = 9
+LABEL_FONT = {
+    "0": [".###.", "#...#", "#..##", "#.#.#", "##..#", "#...#", ".###."],
+    "1": ["..#..", ".##..", "..#..", "..#..", "..#..", "..#..", ".###."],
+    "2": [".###.", "#...#", "....#", "...#.", "..#..", ".#...", "#####"],
+    "3": ["#####", "...#.", "..#..", "...#.", "....#", "#...#", ".###."],
+    "4": ["...#.", "..##.", ".#.#.", "#..#.", "#####", "...#.", "...#."],
+    "5": ["#####", "#....", "####.", "....#", "....#", "#...#", ".###."],
+    "6": ["..##.", ".#...", "#....", "####.", "#...#", "#...#", ".###."],
+    "7": ["#####", "....#", "...#.", "..#..", ".#...", ".#...", ".#..."],
+    "8": [".###.", "#...#", "#...#", ".###.", "#...#", "#...#", ".###."],
+    "9": [".###.", "#...#", "#...#", ".####", "....#", "...#.", ".##.."],
+    "a": ["", "", ".###.", "....#", ".####", "#...#", ".####"],
+    "b": ["#....", "#....", "####.", "#...#", "#...#", "#...#", "####."],
+    "c": ["", "", ".####", "#....", "#....", "#....", ".####"],
+    "d": ["....#", "....#", ".####", "#...#", "#...#", "#...#", ".####"],
+    "e": ["", "", ".###.", "#...#", "#####", "#....", ".####"],
+    "f": ["..##.", ".#...", "####.", ".#...", ".#...", ".#...", ".#..."],
+    "g": ["", "", ".####", "#...#", "#...#", "#...#", ".####", "....#", ".###."],
+    "h": ["#....", "#....", "####.", "#...#", "#...#", "#...#", "#...#"],
+    "i": ["..#..", "", ".##..", "..#..", "..#..", "..#..", ".###."],
+    "j": ["...#.", "", "..##.", "...#.", "...#.", "...#.", "...#.", "#..#.", ".##.."],
+    "k": ["#....", "#....", "#..#.", "#.#..", "##...", "#.#..", "#..#."],
+    "l": [".##..", "..#..", "..#..", "..#..", "..#..", "..#..", ".###."],
+    "m": ["", "", "##.#.", "#.#.#", "#.#.#", "#.#.#", "#.#.#"],
+    "n": ["", "", "####.", "#...#", "#...#", "#...#", "#...#"],
+    "o": ["", "", ".###.", "#...#", "#...#", "#...#", ".###."],
+    "p": ["", "", "####.", "#...#", "#...#", "#...#", "####.", "#....", "#...."],
+    "q": ["", "", ".####", "#...#", "#...#", "#...#", ".####", "....#", "....#"],
+    "r": ["", "", "#.##.", "##..#", "#....", "#....", "#...."],
+    "s": ["", "", ".####", "#....", ".###.", "....#", "####."],
+    "t": [".#...", ".#...", "####.", ".#...", ".#...", ".#..#", "..##."],
+    "u": ["", "", "#...#", "#...#", "#...#", "#..##", ".##.#"],
+    "v": ["", "", "#...#", "#...#", "#...#", ".#.#.", "..#.."],
+    "w": ["", "", "#...#", "#...#", "#.#.#", "#.#.#", ".#.#."],
+    "x": ["", "", "#...#", ".#.#.", "..#..", ".#.#.", "#...#"],
+    "y": ["", "", "#...#", "#...#", "#...#", "#...#", ".####", "....#", ".###."],
+    "z": ["", "", "#####", "...#.", "..#..", ".#...", "#####"],
+    "(": ["...#.", "..#..", ".#...", ".#...", ".#...", "..#..", "...#."],
+    ")": [".#...", "..#..", "...#.", "...#.", "...#.", "..#..", ".#..."],
+    "<": ["", "...#.", "..#..", ".#...", "..#..", "...#.", ""],
+    ">": ["", ".#...", "..#..", "...#.", "..#..", ".#...", ""],
+    "[": [".###.", ".#...", ".#...", ".#...", ".#...", ".#...", ".###."],
+    "]": [".###.", "...#.", "...#.", "...#.", "...#.", "...#.", ".###."],
+    ":": ["", "", ".##..", ".##..", "", ".##..", ".##.."],
+    ";": ["", "", ".##..", ".##..", "", ".##..", ".##..", ".#..."],
+    "!": ["..#..", "..#..", "..#..", "..#..", "..#..", "", "..#.."],
+    "-": ["", "", "", ".###.", "", "", ""],
+    " ": [],
+}
+
+WHITE = (255, 255, 255)
+BLACK = (0, 0, 0)
+PAPER = (236, 236, 232)   # sheet background, so each white cell shows its own extent
+GUIDE = (120, 150, 220)   # ticks at rows 9, 14 and 24 beside each cell
+BORDER = (128, 128, 128)  # the view's one-pixel frame in the samples
+
+SCALE = 3
+LABEL_SCALE = 2
+
+# Sample words drawn the way the pronunciation view draws them.
+SAMPLES = [
+    ("thought", "s2o1!:t"),
+    ("measure", "me0!g1e2"),
+    ("sing", "si[ng]"),
+    ("cat", "k[ae!]t"),
+    ("father", "fa1!t1e2"),
+    ("cup", "ka2!p"),
+    ("more", "mo1!:(r)"),
+    ("pronunciation", "pre1na2!!nsie0!i1s1e1n"),
+    ("usually", "ju!:g1u0e1li0"),
+    ("jumping box", "[ja2!]mpi1[ng] ba1!ks"),
+]
+
+
+class Canvas:
+    def __init__(self, width, height, colour):
+        self.width = width
+        self.height = height
+        self.px = [bytearray(bytes(colour) * width) for _ in range(height)]
+
+    def fill(self, x, y, w, h, colour):
+        c = bytes(colour)
+        for yy in range(max(0, y), min(self.height, y + h)):
+            x0, x1 = max(0, x), min(self.width, x + w)
+            if x1 > x0:
+                self.px[yy][x0 * 3:x1 * 3] = c * (x1 - x0)
+
+    def frame(self, x, y, w, h, colour):
+        self.fill(x, y, w, 1, colour)
+        self.fill(x, y + h - 1, w, 1, colour)
+        self.fill(x, y, 1, h, colour)
+        self.fill(x + w - 1, y, 1, h, colour)
+
+    def bitmap(self, x, y, rows, scale):
+        for r, line in enumerate(rows):
+            for c, ch in enumerate(line):
+                self.fill(x + c * scale, y + r * scale, scale, scale,
+                          BLACK if ch == "#" else WHITE)
+
+    def text(self, x, y, s, scale=LABEL_SCALE, colour=BLACK):
+        for ch in s:
+            for r, line in enumerate(LABEL_FONT[ch]):
+                for c, p in enumerate(line):
+                    if p == "#":
+                        self.fill(x + c * scale, y + r * scale, scale, scale, colour)
+            x += 6 * scale
+
+    def png(self):
+        raw = b"".join(b"\x00" + bytes(row) for row in self.px)
+
+        def chunk(kind, data):
+            return (struct.pack(">I", len(data)) + kind + data
+                    + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+
+        ihdr = struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)
+        return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr)
+                + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def text_width(s, scale=LABEL_SCALE):
+    return len(s) * 6 * scale
+
+
+def scan_notation(text):
+    """Notation to glyph ids: lower-case, start character plus up to four digits or '!',
+    or a bracketed key; anything else draws nothing."""
+    starts = set("abcdefghijklmnopqrstuvwxyz()<>:;")
+    data = text.lower()
+    ids = []
+    i = 0
+    while i < len(data):
+        c = data[i]
+        if c in starts:
+            j = i + 1
+            while j < len(data) and j - i < 5 and (data[j].isdigit() or data[j] == "!"):
+                j += 1
+            if data[i:j] in TOKENS:
+                ids.append(TOKENS[data[i:j]])
+            i = j
+        elif c == "[":
+            k = data.find("]", i)
+            if k < 0:
+                i += 1
+                continue
+            if data[i + 1:k] in TOKENS:
+                ids.append(TOKENS[data[i + 1:k]])
+            i = k + 1
+        else:
+            i += 1
+    return ids
+
+
+def cmd_sheet(src_dir, out_png):
+    sources = read_sources(src_dir)
+    margin, gap = 16, 12
+    line_h = LABEL_FONT_ROWS * LABEL_SCALE
+    tick = 5  # guide ticks stand out this far left of each cell
+
+    cells = []
+    for g in GLYPHS:
+        labels = [str(g.id), " ".join(g.tokens)]
+        w = max(g.width * SCALE + tick, max(text_width(s) for s in labels))
+        cells.append((g, labels, w))
+
+    sheet_w = 1200
+    cell_h = 2 * line_h + 4 + HEIGHT * SCALE
+    layout, x, y = [], margin, margin
+    for g, labels, w in cells:
+        if x + w > sheet_w - margin:
+            x, y = margin, y + cell_h + gap
+        layout.append((g, labels, x, y))
+        x += w + gap
+    y += cell_h + 2 * gap
+
+    samples = []
+    for word, notation in SAMPLES:
+        ids = scan_notation(notation)
+        strip_w = 5 + sum(BY_ID[i].width for i in ids) + 8
+        samples.append((word + "  " + notation, ids, strip_w, y))
+        y += line_h + 4 + (HEIGHT + 2) * SCALE + gap
+    height = y + margin - gap
+
+    canvas = Canvas(sheet_w, height, PAPER)
+    for g, labels, x, y in layout:
+        canvas.text(x, y, labels[0])
+        canvas.text(x, y + line_h, labels[1])
+        top = y + 2 * line_h + 4
+        canvas.bitmap(x + tick, top, sources[g.id], SCALE)
+        for row in (9, 14, 24):
+            canvas.fill(x, top + row * SCALE + SCALE // 2, tick - 1, 1, GUIDE)
+    for label, ids, strip_w, y in samples:
+        canvas.text(margin, y, label)
+        top = y + line_h + 4
+        # The view: a one-pixel frame round a white client area, glyphs from column 5.
+        canvas.fill(margin, top, (strip_w + 2) * SCALE, (HEIGHT + 2) * SCALE, BORDER)
+        canvas.fill(margin + SCALE, top + SCALE, strip_w * SCALE, HEIGHT * SCALE, WHITE)
+        x = 5
+        for gid in ids:
+            canvas.bitmap(margin + SCALE + x * SCALE, top + SCALE, sources[gid], SCALE)
+            x += BY_ID[gid].width
+    write_if_changed(out_png, canvas.png())
+
+
+USAGE = """usage:
+  glyphs.py bmp   SRC_DIR OUT_DIR
+  glyphs.py rc    SRC_DIR OUT_FILE BMP_DIR
+  glyphs.py sheet SRC_DIR OUT.png"""
+
+COMMANDS = {"bmp": (cmd_bmp, 2), "rc": (cmd_rc, 3), "sheet": (cmd_sheet, 2)}
+
+
+def main(argv):
+    if len(argv) < 2 or argv[1] not in COMMANDS or len(argv) - 2 != COMMANDS[argv[1]][1]:
+        print(USAGE, file=sys.stderr)
+        return 2
+    func = COMMANDS[argv[1]][0]
+    try:
+        func(*argv[2:])
+    except SourceError as e:
+        print("glyphs.py: error: %s" % e, file=sys.stderr)
+        return 1
+    except OSError as e:
+        print("glyphs.py: error: %s: %s" % (e.filename or "", e.strerror), file=sys.stderr)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
