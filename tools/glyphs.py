@@ -257,6 +257,16 @@ BORDER = (128, 128, 128)  # the view's one-pixel frame in the samples
 SCALE = 3
 LABEL_SCALE = 2
 
+# Rows of the contact sheet: the letters, the vowels with their stress forms, the rest.
+SHEET_ROWS = [
+    list(range(107, 120)),
+    list(range(120, 133)),
+    list(range(300, 312)),
+    list(range(312, 324)),
+    list(range(324, 337)),
+    [337, 338, 339, 340, 341, 350, 351],
+]
+
 # Sample words drawn the way the pronunciation view draws them.
 SAMPLES = [
     ("thought", "s2o1!:t"),
@@ -266,9 +276,11 @@ SAMPLES = [
     ("father", "fa1!t1e2"),
     ("cup", "ka2!p"),
     ("more", "mo1!:(r)"),
-    ("pronunciation", "pre1na2!!nsie0!i1s1e1n"),
+    ("think", "s2i1![ng]k"),
+    ("ice", "a0!i1s"),
+    ("go", "go0!u"),
     ("usually", "ju!:g1u0e1li0"),
-    ("jumping box", "[ja2!]mpi1[ng] ba1!ks"),
+    ("pronunciation", "pre1na2!!nsie0!i1s1e1n"),
 ]
 
 
@@ -352,52 +364,51 @@ def scan_notation(text):
 
 def cmd_sheet(src_dir, out_png):
     sources = read_sources(src_dir)
-    margin, gap = 16, 12
+    margin, gap = 16, 10
     line_h = LABEL_FONT_ROWS * LABEL_SCALE
     tick = 5  # guide ticks stand out this far left of each cell
+    pitch = tick + max(g.width for g in GLYPHS) * SCALE + gap
+    sheet_w = 2 * margin + pitch * max(len(r) for r in SHEET_ROWS) - gap
+    labels_h = 3 * line_h + 4
+    row_h = labels_h + HEIGHT * SCALE + 2 * gap
 
-    cells = []
-    for g in GLYPHS:
-        labels = [str(g.id), " ".join(g.tokens)]
-        w = max(g.width * SCALE + tick, max(text_width(s) for s in labels))
-        cells.append((g, labels, w))
-
-    sheet_w = 1200
-    cell_h = 2 * line_h + 4 + HEIGHT * SCALE
-    layout, x, y = [], margin, margin
-    for g, labels, w in cells:
-        if x + w > sheet_w - margin:
-            x, y = margin, y + cell_h + gap
-        layout.append((g, labels, x, y))
-        x += w + gap
-    y += cell_h + 2 * gap
-
-    samples = []
-    for word, notation in SAMPLES:
-        ids = scan_notation(notation)
-        strip_w = 5 + sum(BY_ID[i].width for i in ids) + 8
-        samples.append((word + "  " + notation, ids, strip_w, y))
-        y += line_h + 4 + (HEIGHT + 2) * SCALE + gap
-    height = y + margin - gap
-
+    sample_rows = (len(SAMPLES) + 1) // 2
+    sample_h = line_h + 4 + (HEIGHT + 2) * SCALE + 2 * gap
+    grid_h = row_h * len(SHEET_ROWS)
+    height = margin + grid_h + line_h + gap + sample_rows * sample_h + margin
     canvas = Canvas(sheet_w, height, PAPER)
-    for g, labels, x, y in layout:
-        canvas.text(x, y, labels[0])
-        canvas.text(x, y + line_h, labels[1])
-        top = y + 2 * line_h + 4
-        canvas.bitmap(x + tick, top, sources[g.id], SCALE)
-        for row in (9, 14, 24):
-            canvas.fill(x, top + row * SCALE + SCALE // 2, tick - 1, 1, GUIDE)
-    for label, ids, strip_w, y in samples:
-        canvas.text(margin, y, label)
+
+    for r, ids in enumerate(SHEET_ROWS):
+        y = margin + r * row_h
+        for c, gid in enumerate(ids):
+            g = BY_ID[gid]
+            x = margin + c * pitch
+            # The id, then each token on a line of its own.
+            for n, label in enumerate([str(gid)] + g.tokens):
+                canvas.text(x + tick, y + n * line_h, label)
+            top = y + labels_h
+            canvas.bitmap(x + tick, top, sources[gid], SCALE)
+            for row in (9, 14, 24):
+                canvas.fill(x, top + row * SCALE + SCALE // 2, tick - 1, 1, GUIDE)
+
+    y0 = margin + grid_h
+    canvas.text(margin, y0, "as drawn in the pronunciation view")
+    y0 += line_h + gap
+    column_w = (sheet_w - 2 * margin) // 2
+    for n, (word, notation) in enumerate(SAMPLES):
+        x = margin + (n // sample_rows) * column_w
+        y = y0 + (n % sample_rows) * sample_h
+        ids = scan_notation(notation)
+        canvas.text(x, y, word + "  " + notation)
         top = y + line_h + 4
         # The view: a one-pixel frame round a white client area, glyphs from column 5.
-        canvas.fill(margin, top, (strip_w + 2) * SCALE, (HEIGHT + 2) * SCALE, BORDER)
-        canvas.fill(margin + SCALE, top + SCALE, strip_w * SCALE, HEIGHT * SCALE, WHITE)
-        x = 5
+        client_w = 5 + sum(BY_ID[i].width for i in ids) + 8
+        canvas.fill(x, top, (client_w + 2) * SCALE, (HEIGHT + 2) * SCALE, BORDER)
+        canvas.fill(x + SCALE, top + SCALE, client_w * SCALE, HEIGHT * SCALE, WHITE)
+        col = 5
         for gid in ids:
-            canvas.bitmap(margin + SCALE + x * SCALE, top + SCALE, sources[gid], SCALE)
-            x += BY_ID[gid].width
+            canvas.bitmap(x + SCALE + col * SCALE, top + SCALE, sources[gid], SCALE)
+            col += BY_ID[gid].width
     write_if_changed(out_png, canvas.png())
 
 
