@@ -131,7 +131,7 @@ std::string ReadBitmap(const std::string& path, Bitmap* out) {
 // ---------------------------------------------------------------------------
 // What each glyph must measure.
 
-struct GlyphSpec {
+struct GlyphRule {
   int id;
   std::string name;
   int width;
@@ -142,7 +142,7 @@ struct GlyphSpec {
 };
 
 // A vowel with its acute (id + 1) and grave (id + 2) forms.
-struct VowelSpec {
+struct VowelRule {
   int id;
   const char* name;
   int width;
@@ -156,8 +156,8 @@ struct VowelSpec {
 constexpr int kDescent = 27;  // descenders end on row 27 or 28
 constexpr int kDescentMax = 28;
 
-const std::vector<VowelSpec>& Vowels() {
-  static const std::vector<VowelSpec> vowels = {
+const std::vector<VowelRule>& Vowels() {
+  static const std::vector<VowelRule> vowels = {
       {300, "a", 11, 14, 14, 9, 1, 1},
       {303, "script a", 13, 13, 13, 9, 1, 1},
       {306, "turned v", 13, 13, 13, 8, 1, 1},
@@ -174,9 +174,9 @@ const std::vector<VowelSpec>& Vowels() {
   return vowels;
 }
 
-const std::vector<GlyphSpec>& Specs() {
-  static const std::vector<GlyphSpec> specs = [] {
-    std::vector<GlyphSpec> s = {
+const std::vector<GlyphRule>& Rules() {
+  static const std::vector<GlyphRule> rules = [] {
+    std::vector<GlyphRule> s = {
         // id, name, width, top, bottom range, left
         {107, "a", 11, 14, kBaseline, kBaseline, 1},
         {108, "b", 12, 9, kBaseline, kBaseline, 1},
@@ -213,7 +213,7 @@ const std::vector<GlyphSpec>& Specs() {
         {350, "left parenthesis", 8, 7, 26, 26, 1},
         {351, "right parenthesis", 8, 7, 26, 26, 1},
     };
-    for (const VowelSpec& v : Vowels()) {
+    for (const VowelRule& v : Vowels()) {
       const std::string name = v.name;
       s.push_back({v.id, name, v.width, v.plain_top, kBaseline, kBaseline, v.plain_left});
       s.push_back({v.id + 1, name + " acute", v.width, v.accent_top, kBaseline, kBaseline,
@@ -223,21 +223,21 @@ const std::vector<GlyphSpec>& Specs() {
     }
     return s;
   }();
-  return specs;
+  return rules;
 }
 
-const GlyphSpec& SpecOf(int id) {
-  for (const GlyphSpec& g : Specs()) {
+const GlyphRule& RuleOf(int id) {
+  for (const GlyphRule& g : Rules()) {
     if (g.id == id) {
       return g;
     }
   }
-  static const GlyphSpec none{0, "?", 0, 0, 0, 0, 0};
+  static const GlyphRule none{0, "?", 0, 0, 0, 0, 0};
   ADD_FAILURE() << "glyph " << id << " is not in the table";
   return none;
 }
 
-std::string Label(const GlyphSpec& g) {
+std::string Label(const GlyphRule& g) {
   return "glyph " + std::to_string(g.id) + " (" + g.name + ")";
 }
 
@@ -255,10 +255,10 @@ const Loaded& Load(int id) {
     const std::string path = std::string(PELMO_GLYPH_BMP_DIR) + "/" + std::to_string(id) + ".bmp";
     loaded.error = ReadBitmap(path, &loaded.bitmap);
     if (loaded.error.empty() &&
-        (loaded.bitmap.height != kHeight || loaded.bitmap.width != SpecOf(id).width)) {
+        (loaded.bitmap.height != kHeight || loaded.bitmap.width != RuleOf(id).width)) {
       loaded.error = "is " + std::to_string(loaded.bitmap.width) + " x " +
                      std::to_string(loaded.bitmap.height) + ", expected " +
-                     std::to_string(SpecOf(id).width) + " x " + std::to_string(kHeight);
+                     std::to_string(RuleOf(id).width) + " x " + std::to_string(kHeight);
     }
     it = cache.emplace(id, loaded).first;
   }
@@ -267,7 +267,7 @@ const Loaded& Load(int id) {
 
 // The bitmap of a glyph, or null after recording a failure, so that no metric test
 // can pass on a glyph it could not look at.
-const Bitmap* Get(const GlyphSpec& g) {
+const Bitmap* Get(const GlyphRule& g) {
   const Loaded& loaded = Load(g.id);
   if (!loaded.error.empty()) {
     ADD_FAILURE() << Label(g) << ": " << loaded.error;
@@ -333,7 +333,7 @@ int RowCentre2(const Bitmap& b, int y) {
 
 TEST(GlyphMetrics, TableHoldsTheSeventyGlyphs) {
   std::map<int, int> seen;
-  for (const GlyphSpec& g : Specs()) {
+  for (const GlyphRule& g : Rules()) {
     ++seen[g.id];
   }
   EXPECT_EQ(seen.size(), 70u);
@@ -345,14 +345,14 @@ TEST(GlyphMetrics, TableHoldsTheSeventyGlyphs) {
 }
 
 TEST(GlyphMetrics, EveryGlyphIsA32PixelHighBlackAndWhiteBitmapOfItsWidth) {
-  for (const GlyphSpec& g : Specs()) {
+  for (const GlyphRule& g : Rules()) {
     const Loaded& loaded = Load(g.id);
     EXPECT_TRUE(loaded.error.empty()) << Label(g) << ": " << loaded.error;
   }
 }
 
 TEST(GlyphMetrics, FirstInkRow) {
-  for (const GlyphSpec& g : Specs()) {
+  for (const GlyphRule& g : Rules()) {
     if (const Bitmap* b = Get(g)) {
       EXPECT_EQ(InkExtent(*b).top, g.top) << Label(g) << " starts on the wrong row";
     }
@@ -360,7 +360,7 @@ TEST(GlyphMetrics, FirstInkRow) {
 }
 
 TEST(GlyphMetrics, LastInkRowIsTheBaselineOrTheDescender) {
-  for (const GlyphSpec& g : Specs()) {
+  for (const GlyphRule& g : Rules()) {
     if (const Bitmap* b = Get(g)) {
       const int bottom = InkExtent(*b).bottom;
       EXPECT_GE(bottom, g.bottom_min) << Label(g) << " ends too high";
@@ -370,7 +370,7 @@ TEST(GlyphMetrics, LastInkRowIsTheBaselineOrTheDescender) {
 }
 
 TEST(GlyphMetrics, FirstInkColumn) {
-  for (const GlyphSpec& g : Specs()) {
+  for (const GlyphRule& g : Rules()) {
     if (const Bitmap* b = Get(g)) {
       EXPECT_EQ(InkExtent(*b).left, g.left) << Label(g) << " starts in the wrong column";
     }
@@ -378,7 +378,7 @@ TEST(GlyphMetrics, FirstInkColumn) {
 }
 
 TEST(GlyphMetrics, LastColumnIsBlankSoNeighboursDoNotTouch) {
-  for (const GlyphSpec& g : Specs()) {
+  for (const GlyphRule& g : Rules()) {
     if (const Bitmap* b = Get(g)) {
       EXPECT_LE(InkExtent(*b).right, b->width - 2) << Label(g) << " inks its last column";
     }
@@ -389,7 +389,7 @@ TEST(GlyphMetrics, DotsStandApartFromTheirStems) {
   // The letter i, the letter j and the plain phonetic i: a dot, a blank row, a stem
   // from the x-height down.
   for (int id : {115, 116, 321}) {
-    const GlyphSpec& g = SpecOf(id);
+    const GlyphRule& g = RuleOf(id);
     if (const Bitmap* b = Get(g)) {
       const Extent dot = InkExtent(*b, 0, 12);
       EXPECT_EQ(dot.top, g.top) << Label(g) << " has no dot on its row";
@@ -400,19 +400,19 @@ TEST(GlyphMetrics, DotsStandApartFromTheirStems) {
 }
 
 TEST(GlyphMetrics, StressFormsShareTheVowelBody) {
-  for (const VowelSpec& v : Vowels()) {
-    const GlyphSpec& plain_spec = SpecOf(v.id);
-    const Bitmap* plain = Get(plain_spec);
+  for (const VowelRule& v : Vowels()) {
+    const GlyphRule& plain_rule = RuleOf(v.id);
+    const Bitmap* plain = Get(plain_rule);
     if (!plain) {
       continue;
     }
     // Above the body, the plain form is blank except for the dot of the phonetic i.
     const Extent above = InkExtent(*plain, 0, v.body_top - 1);
     if (v.plain_top == v.body_top) {
-      EXPECT_EQ(above.top, -1) << Label(plain_spec) << " has ink above its body";
+      EXPECT_EQ(above.top, -1) << Label(plain_rule) << " has ink above its body";
     }
     for (int offset : {1, 2}) {
-      const GlyphSpec& g = SpecOf(v.id + offset);
+      const GlyphRule& g = RuleOf(v.id + offset);
       const Bitmap* stressed = Get(g);
       if (!stressed) {
         continue;
@@ -426,9 +426,9 @@ TEST(GlyphMetrics, StressFormsShareTheVowelBody) {
 }
 
 TEST(GlyphMetrics, AccentsSitAboveTheBodyAndSlantTheirWay) {
-  for (const VowelSpec& v : Vowels()) {
+  for (const VowelRule& v : Vowels()) {
     for (int offset : {1, 2}) {
-      const GlyphSpec& g = SpecOf(v.id + offset);
+      const GlyphRule& g = RuleOf(v.id + offset);
       const Bitmap* b = Get(g);
       if (!b) {
         continue;
@@ -460,18 +460,18 @@ TEST(GlyphMetrics, AccentsSitAboveTheBodyAndSlantTheirWay) {
 }
 
 TEST(GlyphMetrics, AcuteAndGraveAreMirrorImages) {
-  for (const VowelSpec& v : Vowels()) {
-    const GlyphSpec& acute_spec = SpecOf(v.id + 1);
-    const GlyphSpec& grave_spec = SpecOf(v.id + 2);
-    const Bitmap* acute = Get(acute_spec);
-    const Bitmap* grave = Get(grave_spec);
+  for (const VowelRule& v : Vowels()) {
+    const GlyphRule& acute_rule = RuleOf(v.id + 1);
+    const GlyphRule& grave_rule = RuleOf(v.id + 2);
+    const Bitmap* acute = Get(acute_rule);
+    const Bitmap* grave = Get(grave_rule);
     if (!acute || !grave) {
       continue;
     }
     const Extent a = InkExtent(*acute, 0, v.body_top - 1);
     const Extent g = InkExtent(*grave, 0, v.body_top - 1);
     if (a.top != g.top || a.bottom != g.bottom || a.right - a.left != g.right - g.left) {
-      ADD_FAILURE() << Label(acute_spec) << " and " << Label(grave_spec)
+      ADD_FAILURE() << Label(acute_rule) << " and " << Label(grave_rule)
                     << ": accents of different size";
       continue;
     }
@@ -482,13 +482,13 @@ TEST(GlyphMetrics, AcuteAndGraveAreMirrorImages) {
         grave_reversed += grave->Ink(g.right - i, y) ? '#' : '.';
       }
       EXPECT_EQ(acute_row, grave_reversed)
-          << Label(grave_spec) << " is not " << Label(acute_spec) << " reversed, row " << y;
+          << Label(grave_rule) << " is not " << Label(acute_rule) << " reversed, row " << y;
     }
   }
 }
 
 TEST(GlyphMetrics, LengthMarkIsTwoTrianglesPointToPoint) {
-  const GlyphSpec& g = SpecOf(327);
+  const GlyphRule& g = RuleOf(327);
   const Bitmap* b = Get(g);
   if (!b) {
     return;
@@ -515,8 +515,8 @@ TEST(GlyphMetrics, LengthMarkIsTwoTrianglesPointToPoint) {
 }
 
 TEST(GlyphMetrics, ParenthesesAreMirrorImages) {
-  const Bitmap* left = Get(SpecOf(350));
-  const Bitmap* right = Get(SpecOf(351));
+  const Bitmap* left = Get(RuleOf(350));
+  const Bitmap* right = Get(RuleOf(351));
   if (!left || !right) {
     return;
   }
