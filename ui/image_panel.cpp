@@ -2,6 +2,12 @@
 
 namespace pelmo {
 
+HWND ImagePanel::Create(int x, int y, int width, int height, const char* text, HWND parentWindow,
+                        HINSTANCE moduleInstance) {
+  return CreateWith("STATIC", WS_CHILD | WS_VISIBLE, x, y, width, height, text, parentWindow,
+                    moduleInstance);
+}
+
 void ImagePanel::LoadBitmapResource(WORD resourceId) {
   HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(resourceId), MAKEINTRESOURCEA(2));
   if (found == nullptr) {

@@ -13,6 +13,9 @@ namespace pelmo {
 // double-buffered over the button-face colour, with one key colour optionally transparent.
 class ImagePanel : public WindowObject {
  public:
+  // A borderless "STATIC" window; the object paints it.
+  HWND Create(int x, int y, int width, int height, const char* text, HWND parentWindow,
+              HINSTANCE moduleInstance) override;
   // Copies bitmap `id` from the module in `instance`; a missing or malformed bitmap leaves the
   // panel as it was (unloaded, it paints button face only).
   void LoadBitmapResource(WORD resourceId);

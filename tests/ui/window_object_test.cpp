@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "tests/support/win32_window.h"
+#include "ui/image_panel.h"
+#include "ui/link_banner.h"
 #include "ui/window_object.h"
 
 namespace pelmo {
@@ -77,6 +79,8 @@ TEST(WindowObject, EachCreationHasItsClassAndStyle) {
   EditBox single;
   StaticLabel bordered;
   StaticLabel plain;
+  ImagePanel panel;
+  LinkBanner banner;
   struct Case {
     const char* what;
     std::function<HWND()> create;
@@ -100,6 +104,10 @@ TEST(WindowObject, EachCreationHasItsClassAndStyle) {
        &bordered, "Static", 0x50800000},
       {"plain label", [&] { return plain.CreatePlain(0, 0, 50, 20, " 0 / 0 ", p, Module()); },
        &plain, "Static", 0x50000000},
+      {"image panel", [&] { return panel.Create(0, 0, 50, 20, "", p, Module()); }, &panel,
+       "Static", 0x50000000},
+      {"link banner", [&] { return banner.Create(0, 0, 50, 20, "", p, Module()); }, &banner,
+       "Static", 0x50000000},
   };
   for (const Case& c : cases) {
     const HWND made = c.create();
