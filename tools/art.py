@@ -392,7 +392,8 @@ def banner_layout(url, fonts):
             continue
         for spacing in range(font.spacing, 0, -1):
             text_w = font.width(url, spacing)
-            tried.append("%s spacing %d: %d pixels" % (os.path.basename(font.path), spacing, text_w))
+            tried.append("%s spacing %d: %d pixels"
+                         % (os.path.basename(font.path), spacing, text_w))
             if text_w <= room_w:
                 return font, spacing, (width - text_w) // 2, top
     raise SourceError("the address %r does not fit the %d-pixel banner (room for %d): %s"
@@ -489,8 +490,8 @@ def parse_strokes(path):
 
 
 def catmull_rom(points, steps_per_unit=6.0):
-    """Samples a centripetal-free (uniform) Catmull-Rom curve through the points,
-    with the width interpolated along each span."""
+    """Samples a uniform Catmull-Rom curve through the points, so a stroke passes
+    exactly where it was placed; the width changes linearly along each span."""
     pts = [points[0]] + list(points) + [points[-1]]
     out = []
     for i in range(1, len(pts) - 2):
@@ -677,11 +678,14 @@ def read_bmp8(path, size):
         rows.append(list(data[start:start + width]))
         if any(data[start + width:start + stride]):
             raise CheckError("%s: row %d has non-zero padding" % (path, y))
-    return [[palette[i] for i in row] for row in rows]
+    return [[palette[i] for i in row] for row in rows], palette
 
 
 def check_banner(path):
-    rows = read_bmp8(path, BANNER_SIZE)
+    rows, palette = read_bmp8(path, BANNER_SIZE)
+    if palette.count(KEY) != 1:
+        raise CheckError("%s: %d palette entries are the key colour, must be one"
+                         % (path, palette.count(KEY)))
     colours = [c for row in rows for c in row]
     if rows[0][0] != KEY:
         raise CheckError("%s: the corner must be the key colour %r" % (path, KEY))
@@ -698,7 +702,7 @@ def check_banner(path):
 
 
 def check_signature(path):
-    rows = read_bmp8(path, SIGNATURE_SIZE)
+    rows, _ = read_bmp8(path, SIGNATURE_SIZE)
     for x, y in ((0, 0), (143, 0), (0, 46), (143, 46)):
         if rows[y][x] != SIGNATURE_GROUND:
             raise CheckError("%s: corner (%d, %d) must be the ground %r"
@@ -709,7 +713,7 @@ def check_signature(path):
 
 
 def check_cover(path):
-    rows = read_bmp8(path, COVER_SIZE)
+    rows, _ = read_bmp8(path, COVER_SIZE)
     w, h = COVER_SIZE
     for x, y in ((0, 0), (w - 1, 0), (0, h - 1), (w - 1, h - 1)):
         if rows[y][x] != COVER_GROUND:
@@ -893,6 +897,7 @@ def preview_signature(src, out_dir, label_font):
     rows = as_rgb(pixels, palette)
     w, h = SIGNATURE_SIZE
     canvas = Canvas(16 + w + 16 + w * 4 + 16, 16 + h * 4 + 16, (255, 255, 255))
+    canvas.text(16, 2, "1x and 4x", label_font)
     canvas.image(16, 16, rows, 1)
     canvas.image(16 + w + 16, 16, rows, 4)
     write_if_changed(os.path.join(out_dir, "signature.png"), canvas.png())
