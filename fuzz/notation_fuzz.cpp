@@ -1,0 +1,175 @@
+// Any bytes as a pronunciation. Normalising keeps the length and folds exactly the A-Z that are
+// not second bytes; the scan's pieces cover the text in order and match a plain re-reading of the
+// notation rules (bracket search redone from every "[", so the scanner's shortcut is checked);
+// only ids of the table come out; and upper-casing the text changes nothing that is drawn.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "pronunciation/glyph_table.h"
+#include "pronunciation/notation.h"
+
+namespace {
+
+using pelmo::GlyphId;
+using pelmo::GlyphTable;
+using pelmo::NotationPiece;
+using Kind = NotationPiece::Kind;
+
+bool Lead(unsigned char c) {
+  return c >= 0x80;
+}
+
+struct Piece {
+  Kind kind;
+  size_t position;
+  size_t length;
+  std::string_view key;
+  std::optional<GlyphId> id;
+
+  bool operator==(const Piece& o) const {
+    return kind == o.kind && position == o.position && length == o.length && key == o.key &&
+           id == o.id;
+  }
+};
+
+// The rules as written, one step per byte, no shortcuts.
+std::vector<Piece> Reference(std::string_view t, const GlyphTable& table) {
+  std::vector<Piece> out;
+  size_t i = 0;
+  while (i < t.size()) {
+    const unsigned char c = t[i];
+    if (Lead(c)) {
+      out.push_back({Kind::kSkipped, i, i + 1 < t.size() ? 2u : 1u, {}, std::nullopt});
+      i += 2;
+    } else if ((c >= 'a' && c <= 'z') || c == '(' || c == ')' || c == '<' || c == '>' || c == ':' ||
+               c == ';') {
+      size_t j = i;
+      while (j + 1 < t.size() && j + 1 - i < 5 &&
+             ((t[j + 1] >= '0' && t[j + 1] <= '9') || t[j + 1] == '!')) {
+        ++j;
+      }
+      const std::string_view token = t.substr(i, j + 1 - i);
+      out.push_back({Kind::kToken, i, token.size(), token, table.Find(token)});
+      i = j + 1;
+    } else if (c == '[') {
+      size_t k = i + 1;
+      while (k < t.size() && t[k] != ']') {
+        k += Lead(t[k]) ? 2 : 1;
+      }
+      if (k >= t.size()) {
+        out.push_back({Kind::kUnmatchedBracket, i, 1, {}, std::nullopt});
+        i += 1;
+      } else {
+        const std::string_view key = t.substr(i + 1, k - i - 1);
+        out.push_back({Kind::kBracketedKey, i, k + 1 - i, key, table.Find(key)});
+        i = k + 1;
+      }
+    } else {
+      out.push_back({Kind::kSkipped, i, 1, {}, std::nullopt});
+      i += 1;
+    }
+  }
+  return out;
+}
+
+// Scans from a heap block of exactly the text's size, so a read past the end trips ASan.
+std::vector<Piece> Scan(const std::string& text, const GlyphTable& table,
+                        std::unique_ptr<char[]>* keep) {
+  keep->reset(new char[text.size()]);
+  std::memcpy(keep->get(), text.data(), text.size());
+  std::vector<Piece> pieces;
+  pelmo::ScanNotation(std::string_view(keep->get(), text.size()), table,
+                      [&](const NotationPiece& p) {
+                        pieces.push_back({p.kind, p.position, p.length, p.key, p.id});
+                      });
+  return pieces;
+}
+
+std::vector<GlyphId> Ids(const std::vector<Piece>& pieces) {
+  std::vector<GlyphId> ids;
+  for (const Piece& p : pieces) {
+    if (p.id) {
+      ids.push_back(*p.id);
+    }
+  }
+  return ids;
+}
+
+// Upper-cases the ASCII letters that the scan would read as letters: not the second bytes.
+std::string Upper(std::string_view t) {
+  std::string out(t);
+  for (size_t i = 0; i < out.size(); ++i) {
+    const unsigned char c = out[i];
+    if (Lead(c)) {
+      ++i;
+    } else if (c >= 'a' && c <= 'z') {
+      out[i] = static_cast<char>(c - 'a' + 'A');
+    }
+  }
+  return out;
+}
+
+void Check(bool ok) {
+  if (!ok) {
+    std::abort();
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const GlyphTable table;
+  static const std::set<GlyphId> values = [] {
+    std::set<GlyphId> s;
+    for (const pelmo::GlyphEntry& e : GlyphTable::Entries()) {
+      s.insert(e.id);
+    }
+    return s;
+  }();
+
+  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  const std::string normalised = pelmo::NormalizeNotation(input);
+  Check(normalised.size() == size);
+  for (size_t i = 0; i < size; ++i) {
+    const unsigned char c = data[i];
+    const unsigned char n = normalised[i];
+    if (Lead(c)) {
+      Check(n == c);
+      if (i + 1 < size) {
+        Check(static_cast<unsigned char>(normalised[i + 1]) == data[i + 1]);
+      }
+      ++i;
+    } else {
+      Check(n == ((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c));
+    }
+  }
+  Check(pelmo::NormalizeNotation(normalised) == normalised);
+
+  // Raw, unnormalised bytes are a text too.
+  for (const std::string& text : {normalised, std::string(input)}) {
+    std::unique_ptr<char[]> keep;
+    const std::vector<Piece> pieces = Scan(text, table, &keep);
+    size_t covered = 0;
+    for (const Piece& p : pieces) {
+      Check(p.position == covered && p.length >= 1);
+      covered += p.length;
+      Check(!p.id || values.count(*p.id) == 1);
+    }
+    Check(covered == size);
+    const std::string_view exact(keep.get(), size);
+    Check(pieces == Reference(exact, table));
+    Check(Ids(pieces) == pelmo::ScanNotation(exact, table));
+  }
+
+  // Capitals fold back to the very same text, so they draw the same.
+  Check(pelmo::NormalizeNotation(Upper(input)) == normalised);
+  return 0;
+}
