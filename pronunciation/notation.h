@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "pronunciation/glyph_table.h"
@@ -28,7 +27,7 @@ struct NotationPiece {
   Kind kind;
   size_t position;            // of the first byte, in the normalised text
   size_t length;              // in bytes, brackets included; 1 for a lead byte that ends the text
-  std::string_view key;       // what was looked up; empty for the last two kinds
+  std::string_view key;       // what was looked up, within the text; empty for the last two kinds
   std::optional<GlyphId> id;  // empty when the key is not in the table or nothing was looked up
 };
 
