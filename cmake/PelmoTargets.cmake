@@ -18,8 +18,9 @@ endmacro()
 
 # Windows test programs run under Wine: they share a display and a persistent wineserver that
 # a fixture starts before the first and stops after the last.
+# Called once, from the top of the tests folder.
 function(pelmo_wine_fixture)
-  if(CMAKE_CROSSCOMPILING AND NOT TEST pelmo_wine_start)
+  if(CMAKE_CROSSCOMPILING)
     add_test(NAME pelmo_wine_start COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-session start)
     add_test(NAME pelmo_wine_stop COMMAND ${PROJECT_SOURCE_DIR}/scripts/wine-session stop)
     set_tests_properties(pelmo_wine_start PROPERTIES FIXTURES_SETUP wine)
@@ -33,10 +34,10 @@ function(pelmo_add_test name)
   add_executable(${name} ${ARG_SOURCES})
   pelmo_target_defaults(${name})
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
   set_tests_properties(${name} PROPERTIES WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   if(CMAKE_CROSSCOMPILING)
-    pelmo_wine_fixture()
     set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine)
   endif()
 endfunction()
