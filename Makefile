@@ -3,7 +3,7 @@ SHELL := /bin/bash
 JOBS ?= 2
 FUZZ_SECONDS ?= 20
 
-.PHONY: all setup run test test-native test-windows bench fuzz dist format clean
+.PHONY: all setup run test test-native test-windows bench fuzz dist screenshot format clean
 
 all: test
 
@@ -27,11 +27,18 @@ bench: setup
 	cmake --preset native >/dev/null
 	cmake --build --preset native -j$(JOBS) --target wordlist_bench
 	cd build/native && ./bench/wordlist_bench
+	@scripts/windows-bench
 
 fuzz: setup
 	cmake --preset fuzz >/dev/null
 	cmake --build --preset fuzz -j$(JOBS)
 	@scripts/fuzz $(FUZZ_SECONDS)
+
+dist: setup
+	@scripts/dist
+
+screenshot: setup
+	@scripts/screenshot
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
