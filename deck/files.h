@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace pelmo::deck {
+
+// Decks are small (a million cards take some 40 MB); anything larger is refused whole, so that
+// a stray huge file cannot exhaust memory.
+inline constexpr size_t kMaxInputBytes = size_t{64} << 20;
+
+// Reads a whole file. False with a one-line reason ("no such file", "a directory, not a file",
+// "cannot read: Permission denied", "too large: ...") when it cannot.
+bool ReadInputFile(const std::string& path, std::string& bytes, std::string& error);
+
+// Why bytes are no text at all: UTF-16 (by its byte-order mark) or binary (a NUL byte), with
+// where it shows. Empty for text.
+std::string DescribeNonText(std::string_view bytes);
+
+// Writes a temporary file beside `path` and then puts it in its place, so `path` ends up either
+// complete or as it was. `verify`, when given, reads the temporary file first and may refuse it
+// with a reason. False with a one-line reason.
+using VerifyFile = std::function<bool(const std::string& path, std::string& error)>;
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
+                         const VerifyFile& verify = {});
+
+// Whether the name is an existing directory.
+bool IsDirectory(const std::string& path);
+
+}  // namespace pelmo::deck

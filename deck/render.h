@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pelmo::deck {
+
+// Eight-bit grey pixels, rows from the top: 0 black, 255 white.
+struct GrayImage {
+  int width = 0;
+  int height = 0;
+  std::vector<uint8_t> pixels;
+
+  uint8_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+// The picture the pronunciation view draws: a black one-pixel border round a white client area
+// 32 pixels high, the glyphs edge to edge from client column 5 and row 0, and 5 white columns
+// after the last glyph. Unscaled the canvas is (12 + the glyphs' widths) by 34 pixels; `scale`
+// repeats each pixel scale by scale times.
+inline constexpr int kRenderLeftMargin = 5;
+inline constexpr int kRenderRightMargin = 5;
+inline constexpr int kRenderMaxScale = 16;
+inline constexpr int kRenderMaxWidth = 65535;
+
+// False, with a one-line reason, when the scale is out of 1..kRenderMaxScale or the picture
+// would be wider than kRenderMaxWidth.
+bool RenderNotation(std::string_view notation, int scale, GrayImage& image, std::string& error);
+
+}  // namespace pelmo::deck

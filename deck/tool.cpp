@@ -1,0 +1,340 @@
+#include "deck/tool.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+
+#include "deck/check.h"
+#include "deck/files.h"
+#include "deck/findings.h"
+#include "deck/import.h"
+#include "deck/ipa.h"
+#include "deck/notation_findings.h"
+#include "deck/platform.h"
+#include "deck/png.h"
+#include "deck/render.h"
+#include "deck/text_encoding.h"
+
+namespace pelmo::deck {
+
+const char kUsage[] =
+    "usage: pelmo-deck COMMAND ARGUMENTS\n"
+    "\n"
+    "  check [--json] FILE...\n"
+    "      Read each deck exactly as pelmo does and report what a learner would see wrong.\n"
+    "      --json writes one JSON object per finding and line (JSON Lines).\n"
+    "  ipa NOTATION\n"
+    "      Print the pronunciation as Unicode IPA in UTF-8.\n"
+    "  render [--scale N] NOTATION OUT.png\n"
+    "      Draw the pronunciation with pelmo's own glyphs, as its view lays them out\n"
+    "      (N from 1 to 16 enlarges every pixel; default 1).\n"
+    "  import [--comma CHAR] [--csv | --tsv] IN OUT\n"
+    "      Convert UTF-8 CSV or TSV (word, pronunciation, meaning) into a deck in code page\n"
+    "      932 with CR LF line ends, refusing every row pelmo would not show exactly as it\n"
+    "      reads. --comma writes CHAR (one character, or U+XXXX) for each comma inside a\n"
+    "      field. The format is TSV when the first line holds a tab, unless --csv or --tsv.\n"
+    "  help\n"
+    "      Show this text.\n"
+    "\n"
+    "Exit status: 0 clean; 1 warnings, or rows refused; 2 errors, or nothing done.\n";
+
+namespace {
+
+constexpr char kProgram[] = "pelmo-deck";
+
+// A command line argument as UTF-8, for messages.
+std::string ArgText(std::string_view arg) {
+  return ArgumentsAreCp932() ? Cp932ToUtf8(arg) : SanitizeUtf8(arg);
+}
+
+struct Arguments {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string> options;  // flags map to ""
+
+  bool Has(const std::string& name) const { return options.count(name) != 0; }
+};
+
+// Options may stand before, between or after the other arguments; "--" ends them, so a notation
+// that starts with "-" can still be given.
+bool ParseArguments(const std::vector<std::string>& args, const std::vector<std::string>& flags,
+                    const std::vector<std::string>& valued, Arguments& parsed, std::string& error) {
+  bool optionsEnded = false;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      parsed.positional.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    const size_t equals = arg.find('=');
+    const std::string name = arg.substr(0, equals);
+    if (std::find(flags.begin(), flags.end(), name) != flags.end() && equals == std::string::npos) {
+      parsed.options[name] = "";
+    } else if (std::find(valued.begin(), valued.end(), name) != valued.end()) {
+      if (equals != std::string::npos) {
+        parsed.options[name] = arg.substr(equals + 1);
+      } else if (i + 1 < args.size()) {
+        parsed.options[name] = args[++i];
+      } else {
+        error = name + " needs a value";
+        return false;
+      }
+    } else {
+      error = "unknown option " + ArgText(arg);
+      return false;
+    }
+  }
+  return true;
+}
+
+class Command {
+ public:
+  Command(std::string name, std::ostream& out, std::ostream& err)
+      : name_(std::move(name)), out_(out), err_(err) {}
+
+  // Prints "pelmo-deck: COMMAND: message" and gives the status for errors.
+  int Fail(const std::string& message) {
+    err_ << kProgram << ": " << name_ << ": " << message << "\n";
+    return 2;
+  }
+  int Usage(const std::string& message) {
+    return Fail(message + " (usage: " + kProgram + " " + Synopsis() + ")");
+  }
+  std::string Synopsis() const {
+    if (name_ == "check") {
+      return "check [--json] FILE...";
+    }
+    if (name_ == "ipa") {
+      return "ipa NOTATION";
+    }
+    if (name_ == "render") {
+      return "render [--scale N] NOTATION OUT.png";
+    }
+    return "import [--comma CHAR] [--csv | --tsv] IN OUT";
+  }
+  const std::string& name() const { return name_; }
+  std::ostream& out() { return out_; }
+  std::ostream& err() { return err_; }
+
+ private:
+  std::string name_;
+  std::ostream& out_;
+  std::ostream& err_;
+};
+
+int RunCheck(Command& command, const Arguments& args) {
+  if (args.positional.empty()) {
+    return command.Usage("no file given");
+  }
+  const bool json = args.Has("--json");
+  int status = 0;
+  for (const std::string& path : args.positional) {
+    const std::string label = ArgText(path);
+    std::vector<Finding> findings;
+    std::string error;
+    if (!CheckDeckFile(path, findings, error)) {
+      status = std::max(status, command.Fail(label + ": " + error));
+      continue;
+    }
+    size_t counts[3] = {};
+    for (const Finding& f : findings) {
+      ++counts[static_cast<int>(f.severity)];
+      command.out() << (json ? FindingJson(f, label) : FormatFinding(f, label)) << "\n";
+    }
+    if (!json) {
+      auto plural = [](size_t n, const char* word) {
+        return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+      };
+      command.out() << label << ": " << plural(counts[2], "error") << ", "
+                    << plural(counts[1], "warning") << ", " << plural(counts[0], "note") << "\n";
+    }
+    status = std::max(status, ExitStatusFor(findings));
+  }
+  return status;
+}
+
+// Warnings for what of a notation argument draws nothing; the status they call for.
+int ReportNotation(Command& command, std::string_view notation) {
+  std::vector<Finding> findings;
+  AddNotationFindings(notation, 0, 1, ArgumentsAreCp932(), findings);
+  for (const Finding& f : findings) {
+    command.err() << FormatFinding(f, std::string(kProgram) + ": " + command.name()) << "\n";
+  }
+  return ExitStatusFor(findings);
+}
+
+int RunIpa(Command& command, const Arguments& args) {
+  if (args.positional.size() != 1) {
+    return command.Usage(args.positional.empty() ? "no notation given" : "one notation only");
+  }
+  command.out() << NotationToIpa(args.positional[0]) << "\n";
+  return ReportNotation(command, args.positional[0]);
+}
+
+int RunRender(Command& command, const Arguments& args) {
+  if (args.positional.size() != 2) {
+    return command.Usage("a notation and an output file are needed");
+  }
+  int scale = 1;
+  if (args.Has("--scale")) {
+    const std::string& text = args.options.at("--scale");
+    if (text.empty() || text.size() > 2 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+      return command.Fail("--scale " + ArgText(text) +
+                          ": the scale must be a whole number from 1 to " +
+                          std::to_string(kRenderMaxScale));
+    }
+    scale = std::stoi(text);
+  }
+  const std::string& notation = args.positional[0];
+  const std::string& outPath = args.positional[1];
+  GrayImage image;
+  std::string error;
+  if (!RenderNotation(notation, scale, image, error)) {
+    return command.Fail(error);
+  }
+  if (!WriteFileAtomically(outPath, EncodePng(image), error)) {
+    return command.Fail(ArgText(outPath) + ": " + error);
+  }
+  command.out() << ArgText(outPath) << ": " << image.width << " x " << image.height << " pixels\n";
+  return ReportNotation(command, notation);
+}
+
+// --comma's character: "U+XXXX", or one character in the command line's encoding. It must be a
+// character the deck can hold that neither separates, quotes nor escapes.
+std::optional<char32_t> CommaReplacement(const std::string& arg, std::string& error) {
+  std::optional<char32_t> cp;
+  if (arg.size() > 2 && (arg[0] == 'U' || arg[0] == 'u') && arg[1] == '+' && arg.size() <= 8 &&
+      arg.find_first_not_of("0123456789abcdefABCDEF", 2) == std::string::npos) {
+    cp = static_cast<char32_t>(std::stoul(arg.substr(2), nullptr, 16));
+  } else if (!arg.empty()) {
+    const DecodedChar c = ArgumentsAreCp932() ? DecodeCp932At(arg, 0) : DecodeUtf8At(arg, 0);
+    if (c.length == arg.size()) {
+      cp = c.codePoint;
+    }
+  }
+  if (!cp) {
+    error = "--comma " + ArgText(arg) + ": give one character, or U+ and its hexadecimal code";
+    return std::nullopt;
+  }
+  if (*cp == ',' || *cp == '"' || *cp == '\\' || *cp < 0x20 || *cp == 0x7F || !EncodeCp932(*cp)) {
+    std::string shown;
+    AppendUtf8(*cp, shown);
+    error = "--comma " + Quoted(shown) +
+            ": the character must be in code page 932 and be no comma, double quote, "
+            "backslash or control character";
+    return std::nullopt;
+  }
+  return cp;
+}
+
+int RunImport(Command& command, const Arguments& args) {
+  if (args.positional.size() != 2) {
+    return command.Usage("an input and an output file are needed");
+  }
+  ImportOptions options;
+  if (args.Has("--csv") && args.Has("--tsv")) {
+    return command.Usage("--csv and --tsv exclude each other");
+  }
+  options.format = args.Has("--csv")   ? CsvFormat::kComma
+                   : args.Has("--tsv") ? CsvFormat::kTab
+                                       : CsvFormat::kDetect;
+  std::string error;
+  if (args.Has("--comma")) {
+    options.commaReplacement = CommaReplacement(args.options.at("--comma"), error);
+    if (!options.commaReplacement) {
+      return command.Fail(error);
+    }
+  }
+  const std::string& in = args.positional[0];
+  const std::string& out = args.positional[1];
+  const std::string inLabel = ArgText(in);
+  const std::string outLabel = ArgText(out);
+  std::string bytes;
+  if (!ReadInputFile(in, bytes, error)) {
+    return command.Fail(inLabel + ": " + error);
+  }
+  if (const std::string why = DescribeNonText(bytes); !why.empty()) {
+    return command.Fail(inLabel + ": " + why);
+  }
+  if (SameFile(in, out)) {
+    return command.Fail(outLabel + ": this is the input file; the import never overwrites it");
+  }
+  if (IsDirectory(out)) {
+    return command.Fail(outLabel + ": a directory, not a file");
+  }
+  ImportResult result;
+  const bool imported = ImportDeck(bytes, options, result, error, [&](const ImportRefusal& r) {
+    command.err() << inLabel << ":" << r.line << ": " << (r.field.empty() ? "" : r.field + ": ")
+                  << r.reason << " [" << r.code << "]\n";
+  });
+  if (!imported) {
+    return command.Fail(inLabel + ": " + error);
+  }
+  const size_t written = result.writtenLines.size();
+  const std::string refused = std::to_string(result.refused) + " refused";
+  if (written == 0) {
+    return command.Fail(outLabel + ": not written: no row to write (" + refused + ")");
+  }
+  if (!WriteFileAtomically(out, result.deck, error, [&](const std::string& path, std::string& why) {
+        return VerifyWrittenDeck(path, result.deck, written, why);
+      })) {
+    return command.Fail(outLabel + ": " + error);
+  }
+  command.out() << outLabel << ": " << written << (written == 1 ? " row" : " rows") << " written, "
+                << refused;
+  if (result.emptyRecords > 0) {
+    command.out() << ", " << result.emptyRecords << " empty skipped";
+  }
+  if (result.recordsWithMoreColumns > 0) {
+    command.out() << "; columns after the third left out on " << result.recordsWithMoreColumns
+                  << (result.recordsWithMoreColumns == 1 ? " row" : " rows");
+  }
+  command.out() << "\n";
+  return result.refused == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int RunDeckTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  if (args.empty()) {
+    err << kUsage;
+    return 2;
+  }
+  const std::string& name = args[0];
+  if (name == "help" || name == "--help" || name == "-h") {
+    out << kUsage;
+    return 0;
+  }
+  struct Entry {
+    const char* name;
+    int (*run)(Command&, const Arguments&);
+    std::vector<std::string> flags;
+    std::vector<std::string> valued;
+  };
+  const Entry commands[] = {
+      {"check", &RunCheck, {"--json"}, {}},
+      {"ipa", &RunIpa, {}, {}},
+      {"render", &RunRender, {}, {"--scale"}},
+      {"import", &RunImport, {"--csv", "--tsv"}, {"--comma"}},
+  };
+  for (const Entry& entry : commands) {
+    if (name == entry.name) {
+      Command command(name, out, err);
+      Arguments parsed;
+      std::string error;
+      if (!ParseArguments(args, entry.flags, entry.valued, parsed, error)) {
+        return command.Usage(error);
+      }
+      return entry.run(command, parsed);
+    }
+  }
+  err << kProgram << ": unknown command " << Quoted(ArgText(name)) << " (" << kProgram
+      << " help lists the commands)\n";
+  return 2;
+}
+
+}  // namespace pelmo::deck
