@@ -32,9 +32,13 @@ double Of(unsigned size, float fraction) {
   return static_cast<double>(size) * static_cast<double>(fraction);
 }
 // Rounded to single precision where the layout rounds.
-double Single(double v) { return static_cast<double>(static_cast<float>(v)); }
+double Single(double v) {
+  return static_cast<double>(static_cast<float>(v));
+}
 // Truncated toward zero.
-int Whole(double v) { return static_cast<int>(v); }
+int Whole(double v) {
+  return static_cast<int>(v);
+}
 
 }  // namespace
 

@@ -24,10 +24,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previousInstance*/, LPSTR /*c
   wc.hIconSm = LoadIconA(InstanceHandle, MAKEINTRESOURCEA(101));
   RegisterClassExA(&wc);
 
-  HWND window = CreateWindowExA(0, kMainClassName, kMainTitle,
-                                WS_POPUP | WS_VISIBLE | WS_MAXIMIZE | WS_OVERLAPPEDWINDOW,
-                                dw / 2 - 320, dh / 2 - 240, 640, 480, nullptr, nullptr, instance,
-                                nullptr);
+  HWND window = CreateWindowExA(
+      0, kMainClassName, kMainTitle, WS_POPUP | WS_VISIBLE | WS_MAXIMIZE | WS_OVERLAPPEDWINDOW,
+      dw / 2 - 320, dh / 2 - 240, 640, 480, nullptr, nullptr, instance, nullptr);
   // Without a window nothing could ever end the message loop.
   if (window == nullptr) {
     return 0;

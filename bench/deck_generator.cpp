@@ -18,10 +18,10 @@ struct Lcg {
 }  // namespace
 
 size_t WriteDeck(const std::string& path, size_t rows) {
-  static const char* const kSyllables[] = {"ka", "ne", "ro", "mi", "st", "pl", "an",
-                                           "or", "ti", "be", "ch", "ou"};
-  static const char* const kTokens[] = {"k", "a0!", "t", "s1", "i0", ":", "p", "e1", "n",
-                                        "[ae!]", "d", "o1!", "r", "m", "i1", "s2", "[ng]"};
+  static const char* const kSyllables[] = {"ka", "ne", "ro", "mi", "st", "pl",
+                                           "an", "or", "ti", "be", "ch", "ou"};
+  static const char* const kTokens[] = {"k",     "a0!", "t",   "s1", "i0", ":",  "p",  "e1",  "n",
+                                        "[ae!]", "d",   "o1!", "r",  "m",  "i1", "s2", "[ng]"};
   Lcg rng;
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   std::string line;

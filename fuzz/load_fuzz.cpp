@@ -16,7 +16,9 @@
 namespace {
 
 int failures = 0;
-void Count(const char*) { ++failures; }
+void Count(const char*) {
+  ++failures;
+}
 
 // The lines the viewer must see, worked out the slow, obvious way.
 std::vector<std::string> ExpectedLines(std::string_view bytes) {

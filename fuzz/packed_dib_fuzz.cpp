@@ -25,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   uint16_t bitCount = 0;
   std::memcpy(&bitCount, resource.data() + 14, 2);
   std::memcpy(&bits, resource.data() + 16, 4);
-  const uint64_t rows = (static_cast<uint64_t>(layout.width) + 3) / 4 * 4 *
-                        static_cast<uint64_t>(layout.height);
+  const uint64_t rows =
+      (static_cast<uint64_t>(layout.width) + 3) / 4 * 4 * static_cast<uint64_t>(layout.height);
   if (bitCount != 8 || bits != 0 || layout.pixelBytes == 0 || rows > layout.pixelBytes ||
       pelmo::kDibPrefixBytes + layout.pixelBytes > size ||
       std::memcmp(image.pixels, resource.data() + pelmo::kDibPrefixBytes, layout.pixelBytes) != 0) {

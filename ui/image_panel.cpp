@@ -21,7 +21,9 @@ void ImagePanel::LoadBitmapResource(WORD resourceId) {
   image.Load(data, SizeofResource(instance, found));
 }
 
-void ImagePanel::SetTransparentColor(COLORREF key) { image.SetTransparentColor(key); }
+void ImagePanel::SetTransparentColor(COLORREF key) {
+  image.SetTransparentColor(key);
+}
 
 void ImagePanel::Stretch(HDC hdc, int x, int y, const void* bits, const uint8_t* header,
                          DWORD rop) {

@@ -38,11 +38,13 @@ LinkBanner::LinkBanner() {
   margin = -1;
 }
 
-LinkBanner::~LinkBanner() { std::free(tracking); }
+LinkBanner::~LinkBanner() {
+  std::free(tracking);
+}
 
 LRESULT LinkBanner::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (hoverCursor == nullptr) {
-    hoverCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32516));  // IDC_UPARROW
+    hoverCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32516));   // IDC_UPARROW
     normalCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
   }
   switch (message) {

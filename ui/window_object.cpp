@@ -6,9 +6,9 @@ int NextControlId = 1500;
 
 namespace {
 
-constexpr DWORD kChildVisible = WS_CHILD | WS_VISIBLE;                         // 0x50000000
-constexpr DWORD kAutoCheckBox = kChildVisible | BS_AUTOCHECKBOX;               // 0x50000003
-constexpr DWORD kBordered = kChildVisible | WS_BORDER;                         // 0x50800000
+constexpr DWORD kChildVisible = WS_CHILD | WS_VISIBLE;                                // 0x50000000
+constexpr DWORD kAutoCheckBox = kChildVisible | BS_AUTOCHECKBOX;                      // 0x50000003
+constexpr DWORD kBordered = kChildVisible | WS_BORDER;                                // 0x50800000
 constexpr DWORD kMultiLineEdit = kBordered | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE;  // 0x50B00004
 
 }  // namespace
@@ -25,16 +25,15 @@ HWND WindowObject::CreateWith(const char* className, DWORD windowStyle, int x, i
   id = NextControlId;
   NextControlId += 4;
   style = windowStyle;
-  window = CreateWindowExA(0, className, text, windowStyle, x, y, width, height, parentWindow,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), moduleInstance,
-                           nullptr);
+  window =
+      CreateWindowExA(0, className, text, windowStyle, x, y, width, height, parentWindow,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), moduleInstance, nullptr);
   return window;
 }
 
-HWND WindowObject::Create(int x, int y, int width, int height, const char* text,
-                          HWND parentWindow, HINSTANCE moduleInstance) {
-  return CreateWith("EDIT", kChildVisible, x, y, width, height, text, parentWindow,
-                    moduleInstance);
+HWND WindowObject::Create(int x, int y, int width, int height, const char* text, HWND parentWindow,
+                          HINSTANCE moduleInstance) {
+  return CreateWith("EDIT", kChildVisible, x, y, width, height, text, parentWindow, moduleInstance);
 }
 
 void WindowObject::Attach() {
@@ -53,7 +52,9 @@ LRESULT WindowObject::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPAR
   return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-BOOL WindowObject::SetText(const char* text) { return SetWindowTextA(window, text); }
+BOOL WindowObject::SetText(const char* text) {
+  return SetWindowTextA(window, text);
+}
 
 void WindowObject::SetBounds(int newLeft, int newTop, int newRight, int newBottom) {
   left = newLeft;
@@ -125,8 +126,7 @@ HWND EditBox::CreateSingleLine(int x, int y, int width, int height, const char* 
 
 HWND StaticLabel::Create(int x, int y, int width, int height, const char* text, HWND parentWindow,
                          HINSTANCE moduleInstance) {
-  return CreateWith("STATIC", kBordered, x, y, width, height, text, parentWindow,
-                    moduleInstance);
+  return CreateWith("STATIC", kBordered, x, y, width, height, text, parentWindow, moduleInstance);
 }
 
 HWND StaticLabel::CreatePlain(int x, int y, int width, int height, const char* text,

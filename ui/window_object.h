@@ -81,8 +81,8 @@ class StaticLabel : public WindowObject {
   HWND Create(int x, int y, int width, int height, const char* text, HWND parentWindow,
               HINSTANCE moduleInstance) override;
   // Without a border.
-  virtual HWND CreatePlain(int x, int y, int width, int height, const char* text,
-                           HWND parentWindow, HINSTANCE moduleInstance);
+  virtual HWND CreatePlain(int x, int y, int width, int height, const char* text, HWND parentWindow,
+                           HINSTANCE moduleInstance);
 };
 
 }  // namespace pelmo

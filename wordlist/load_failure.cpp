@@ -8,14 +8,15 @@ LoadFailureHandler currentHandler = &ShowLoadFailureAndExit;
 
 }  // namespace
 
-
 LoadFailureHandler SetLoadFailureHandler(LoadFailureHandler handler) {
   LoadFailureHandler previous = currentHandler;
   currentHandler = handler != nullptr ? handler : &ShowLoadFailureAndExit;
   return previous;
 }
 
-void ReportLoadFailure(const char* message) { currentHandler(message); }
+void ReportLoadFailure(const char* message) {
+  currentHandler(message);
+}
 
 // "メモリが足りません。"
 const char kOutOfMemoryShortMessage[] =

@@ -10,7 +10,9 @@ uint32_t randomState = 1;
 
 }  // namespace
 
-uint32_t& RandomStateForTesting() { return randomState; }
+uint32_t& RandomStateForTesting() {
+  return randomState;
+}
 
 int NextRandom() {
   randomState = randomState * 214013u + 2531011u;

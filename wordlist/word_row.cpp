@@ -18,7 +18,7 @@ WordRow::WordRow(std::string_view line, const uint32_t* separators, size_t separ
       line.size() > SIZE_MAX - words * kWord) {
     throw std::bad_alloc();
   }
-  block_ = static_cast<char*>(::operator new(words * kWord + line.size()));
+  block_ = static_cast<char*>(::operator new(words* kWord + line.size()));
   const uint32_t header[2] = {static_cast<uint32_t>(line.size()),
                               static_cast<uint32_t>(separatorCount + 1)};
   std::memcpy(block_, header, sizeof header);
@@ -55,7 +55,9 @@ WordRow& WordRow::operator=(WordRow&& other) noexcept {
   return *this;
 }
 
-WordRow::~WordRow() { ::operator delete(block_); }
+WordRow::~WordRow() {
+  ::operator delete(block_);
+}
 
 uint32_t WordRow::Word(size_t index) const noexcept {
   uint32_t value;
@@ -63,9 +65,13 @@ uint32_t WordRow::Word(size_t index) const noexcept {
   return value;
 }
 
-size_t WordRow::BlockSize() const noexcept { return (1 + Word(1)) * kWord + Word(0); }
+size_t WordRow::BlockSize() const noexcept {
+  return (1 + Word(1)) * kWord + Word(0);
+}
 
-size_t WordRow::FieldCount() const noexcept { return block_ == nullptr ? 0 : Word(1); }
+size_t WordRow::FieldCount() const noexcept {
+  return block_ == nullptr ? 0 : Word(1);
+}
 
 std::string_view WordRow::Line() const noexcept {
   if (block_ == nullptr) {

@@ -43,9 +43,15 @@ float Bits(uint32_t bits) {
   std::memcpy(&f, &bits, sizeof f);
   return f;
 }
-double P(unsigned v, uint32_t bits) { return double(v) * double(Bits(bits)); }
-double S(double v) { return double(float(v)); }
-int T(double v) { return int(v); }
+double P(unsigned v, uint32_t bits) {
+  return double(v) * double(Bits(bits));
+}
+double S(double v) {
+  return double(float(v));
+}
+int T(double v) {
+  return int(v);
+}
 
 MainLayout Transcribed(unsigned W, unsigned H) {
   const int mx = T(P(W, 0x3C23D70A)), my = T(P(H, 0x3C23D70A)), bw = T(P(W, 0x3DB851EC));

@@ -13,17 +13,27 @@ namespace {
 using testing::PelmoProcess;
 
 enum Id {
-  kPrev = 1500, kNext = 1504, kShuffle = 1508, kWord = 1512, kHideWord = 1516,
-  kHidePronunciation = 1520, kPronunciation = 1524, kHideMeaning = 1528, kMeaning = 1532,
-  kCounter = 1536, kBanner = 1540, kWordCover = 1544, kPronunciationCover = 1548,
+  kPrev = 1500,
+  kNext = 1504,
+  kShuffle = 1508,
+  kWord = 1512,
+  kHideWord = 1516,
+  kHidePronunciation = 1520,
+  kPronunciation = 1524,
+  kHideMeaning = 1528,
+  kMeaning = 1532,
+  kCounter = 1536,
+  kBanner = 1540,
+  kWordCover = 1544,
+  kPronunciationCover = 1548,
   kMeaningCover = 1552,
 };
 
 const std::string kFiveRows = "a,a0,one\r\nb,b,two\r\nc,k,three\r\nd,d,four\r\ne,e0,five\r\n";
 
 // Starts the program on a deck and insists that its main window appears.
-#define START(name, deck)        \
-  PelmoProcess name(deck);       \
+#define START(name, deck)  \
+  PelmoProcess name(deck); \
   ASSERT_TRUE(name.WaitForMainWindow())
 
 TEST(PelmoExe, StartsOnTheFirstCardWithEverythingShown) {
@@ -55,12 +65,18 @@ TEST(PelmoExe, CreatesItsControlsInOrderWithTheirClassesAndStyles) {
     DWORD style;  // the bits the program asked for
     const char* text;
   } controls[] = {
-      {kPrev, "Button", 0x50000000, "<"},          {kNext, "Button", 0x50000000, ">"},
-      {kShuffle, "Button", 0x50000003, "Shuffle"}, {kWord, "Edit", 0x50800000, nullptr},
-      {kHideWord, "Button", 0x50000003, ""},       {kHidePronunciation, "Button", 0x50000003, ""},
-      {kPronunciation, "Static", 0x50800000, ""},  {kHideMeaning, "Button", 0x50000003, ""},
-      {kMeaning, "Edit", 0x50B00004, nullptr},     {kCounter, "Static", 0x50000000, nullptr},
-      {kBanner, "Static", 0x50000000, ""},         {kWordCover, "Static", 0x40000000, ""},
+      {kPrev, "Button", 0x50000000, "<"},
+      {kNext, "Button", 0x50000000, ">"},
+      {kShuffle, "Button", 0x50000003, "Shuffle"},
+      {kWord, "Edit", 0x50800000, nullptr},
+      {kHideWord, "Button", 0x50000003, ""},
+      {kHidePronunciation, "Button", 0x50000003, ""},
+      {kPronunciation, "Static", 0x50800000, ""},
+      {kHideMeaning, "Button", 0x50000003, ""},
+      {kMeaning, "Edit", 0x50B00004, nullptr},
+      {kCounter, "Static", 0x50000000, nullptr},
+      {kBanner, "Static", 0x50000000, ""},
+      {kWordCover, "Static", 0x40000000, ""},
       {kPronunciationCover, "Static", 0x40000000, ""},
       {kMeaningCover, "Static", 0x40000000, ""},
   };

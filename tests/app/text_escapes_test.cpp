@@ -43,12 +43,14 @@ TEST(ResolveMeaningEscapes, TurnsTheTwoEscapesIntoText) {
   }
 }
 
-TEST(ReplaceAll, AnEmptyPatternReturnsTheText) { EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc"); }
+TEST(ReplaceAll, AnEmptyPatternReturnsTheText) {
+  EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
+}
 
 TEST(ReplaceAll, AgreesWithTheStepByStepAlgorithmOnRandomText) {
   const std::pair<std::string, std::string> pairs[] = {
-      {"\\n", "\r\n"}, {"\\\\", "\\"}, {"n", ""}, {"\\n\\", "n"}, {"ab", "b"}, {"aa", "a"},
-      {"\\", "n"},     {"nn", "\\"},  {"\\nn", "\\"}};
+      {"\\n", "\r\n"}, {"\\\\", "\\"}, {"n", ""},    {"\\n\\", "n"}, {"ab", "b"},
+      {"aa", "a"},     {"\\", "n"},    {"nn", "\\"}, {"\\nn", "\\"}};
   uint32_t state = 7;
   auto next = [&] {
     state = state * 1103515245u + 12345u;

@@ -99,8 +99,7 @@ double PelmoProcess::SecondsSinceStart() const {
 }
 
 bool PelmoProcess::Running() const {
-  return process_.hProcess != nullptr &&
-         WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
+  return process_.hProcess != nullptr && WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT;
 }
 
 bool PelmoProcess::WaitForMainWindow() {
@@ -142,7 +141,9 @@ std::string PelmoProcess::Text(HWND window) const {
   return text;
 }
 
-void PelmoProcess::Click(int id) const { SendMessageA(Control(id), BM_CLICK, 0, 0); }
+void PelmoProcess::Click(int id) const {
+  SendMessageA(Control(id), BM_CLICK, 0, 0);
+}
 
 bool PelmoProcess::Checked(int id) const {
   return SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -188,7 +189,8 @@ ScreenShot::ScreenShot(HWND window, bool clientOnly) {
     width_ = height_ = 0;
     return;
   }
-  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   Sleep(100);  // the other process paints on its own time
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);

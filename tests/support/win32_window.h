@@ -17,8 +17,8 @@ class TestParent {
     wc.lpszClassName = "pelmo test parent";
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     RegisterClassExA(&wc);  // fails harmlessly when already registered
-    window = CreateWindowExA(0, "pelmo test parent", "test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
-                             0, 640, 480, nullptr, nullptr, wc.hInstance, nullptr);
+    window = CreateWindowExA(0, "pelmo test parent", "test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                             640, 480, nullptr, nullptr, wc.hInstance, nullptr);
   }
   ~TestParent() { DestroyWindow(window); }
   TestParent(const TestParent&) = delete;
@@ -39,8 +39,8 @@ class Canvas {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     dc = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_),
-                               nullptr, 0);
+    bitmap_ =
+        CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
     previous_ = SelectObject(dc, bitmap_);
     for (int i = 0; i < width * height; ++i) {
       bits_[i] = GetBValue(fill) | GetGValue(fill) << 8 | GetRValue(fill) << 16;

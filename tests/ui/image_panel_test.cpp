@@ -8,13 +8,15 @@ namespace pelmo {
 namespace {
 
 // Resources of this test program (see make_test_bitmaps.py).
-constexpr WORD kSolid = 601;         // 8 x 8 of (10, 20, 30)
-constexpr WORD kHalfKey = 602;       // 6 x 4: left half (10, 20, 30), right half two key entries
-constexpr WORD kOtherSolid = 608;    // 4 x 4 of (200, 100, 50)
+constexpr WORD kSolid = 601;       // 8 x 8 of (10, 20, 30)
+constexpr WORD kHalfKey = 602;     // 6 x 4: left half (10, 20, 30), right half two key entries
+constexpr WORD kOtherSolid = 608;  // 4 x 4 of (200, 100, 50)
 constexpr COLORREF kColor = RGB(10, 20, 30);
 constexpr COLORREF kKey = RGB(0, 255, 0);
 
-COLORREF ButtonFace() { return GetSysColor(COLOR_BTNFACE); }
+COLORREF ButtonFace() {
+  return GetSysColor(COLOR_BTNFACE);
+}
 
 class ImagePanelTest : public ::testing::Test {
  protected:

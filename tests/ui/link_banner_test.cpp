@@ -50,7 +50,7 @@ TEST(RestMargin, IsATenthOfTheSmallerSideAndAtLeastOnePixel) {
   const struct {
     int width, height, margin;
   } cases[] = {{227, 34, -3}, {400, 50, -5}, {50, 400, -5}, {9, 300, -1}, {300, 9, -1},
-               {10, 10, -1},  {19, 40, -1},  {20, 20, -2}, {0, 0, -1},    {65535, 65535, -6553}};
+               {10, 10, -1},  {19, 40, -1},  {20, 20, -2},  {0, 0, -1},   {65535, 65535, -6553}};
   for (const auto& c : cases) {
     EXPECT_EQ(RestMarginFor(c.width, c.height), c.margin) << c.width << "x" << c.height;
   }

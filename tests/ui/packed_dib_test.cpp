@@ -11,8 +11,8 @@ namespace pelmo {
 namespace {
 
 // A packed 8-bit bitmap: header, 256 palette entries, padded rows.
-std::vector<uint8_t> Dib(int32_t width, int32_t height, uint16_t bits = 8, uint32_t colorsUsed = 256,
-                         int64_t sizeImage = -1, size_t extra = 0) {
+std::vector<uint8_t> Dib(int32_t width, int32_t height, uint16_t bits = 8,
+                         uint32_t colorsUsed = 256, int64_t sizeImage = -1, size_t extra = 0) {
   const uint32_t rowBytes = (static_cast<uint32_t>(width) + 3) / 4 * 4;
   const uint32_t pixels = rowBytes * static_cast<uint32_t>(height < 0 ? -height : height);
   std::vector<uint8_t> b(1064 + pixels + extra);
@@ -79,9 +79,9 @@ TEST(CheckPackedDib, AHugeBiSizeImageDoesNotWrapAround) {
 TEST(DibImage, TransparencyMaskMarksEveryKeyEntryIncludingRowPadding) {
   std::vector<uint8_t> b = Dib(3, 2);
   uint8_t* palette = &b[40];
-  palette[4 * 7 + 1] = 255;  // entry 7: pure green
-  palette[4 * 9 + 1] = 255;  // entry 9: pure green too
-  palette[4 * 5 + 2] = 200;  // entry 5: red
+  palette[4 * 7 + 1] = 255;                          // entry 7: pure green
+  palette[4 * 9 + 1] = 255;                          // entry 9: pure green too
+  palette[4 * 5 + 2] = 200;                          // entry 5: red
   const uint8_t rows[8] = {7, 5, 9, 7, 5, 5, 9, 0};  // the 4th byte of each row is padding
   std::memcpy(&b[1064], rows, sizeof rows);
   DibImage image;

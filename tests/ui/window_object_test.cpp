@@ -13,7 +13,9 @@
 namespace pelmo {
 namespace {
 
-HINSTANCE Module() { return GetModuleHandleA(nullptr); }
+HINSTANCE Module() {
+  return GetModuleHandleA(nullptr);
+}
 
 // A label that notes every message its object receives.
 class RecordingLabel : public StaticLabel {
@@ -100,12 +102,12 @@ TEST(WindowObject, EachCreationHasItsClassAndStyle) {
        "Edit", 0x50B00004},
       {"single-line edit", [&] { return single.CreateSingleLine(0, 0, 50, 20, "", p, Module()); },
        &single, "Edit", 0x50800000},
-      {"bordered label", [&] { return bordered.Create(0, 0, 50, 20, "", p, Module()); },
-       &bordered, "Static", 0x50800000},
+      {"bordered label", [&] { return bordered.Create(0, 0, 50, 20, "", p, Module()); }, &bordered,
+       "Static", 0x50800000},
       {"plain label", [&] { return plain.CreatePlain(0, 0, 50, 20, " 0 / 0 ", p, Module()); },
        &plain, "Static", 0x50000000},
-      {"image panel", [&] { return panel.Create(0, 0, 50, 20, "", p, Module()); }, &panel,
-       "Static", 0x50000000},
+      {"image panel", [&] { return panel.Create(0, 0, 50, 20, "", p, Module()); }, &panel, "Static",
+       0x50000000},
       {"link banner", [&] { return banner.Create(0, 0, 50, 20, "", p, Module()); }, &banner,
        "Static", 0x50000000},
   };
@@ -116,8 +118,8 @@ TEST(WindowObject, EachCreationHasItsClassAndStyle) {
     EXPECT_STRCASEEQ(ClassOf(made).c_str(), c.className) << c.what;
     EXPECT_EQ(c.object->style, c.style) << c.what;
     // The platform may adjust styles at creation; compare with a window made the same way.
-    HWND twin = CreateWindowExA(0, c.className, "", c.style, 0, 0, 50, 20, p, nullptr, Module(),
-                                nullptr);
+    HWND twin =
+        CreateWindowExA(0, c.className, "", c.style, 0, 0, 50, 20, p, nullptr, Module(), nullptr);
     EXPECT_EQ(GetWindowLongA(made, GWL_STYLE), GetWindowLongA(twin, GWL_STYLE)) << c.what;
     DestroyWindow(twin);
     EXPECT_EQ(c.object->savedProc, nullptr) << c.what;  // created, not attached

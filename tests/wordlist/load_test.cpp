@@ -15,7 +15,9 @@ namespace {
 using Rows = std::vector<std::vector<std::string>>;
 
 std::vector<std::string> reported;
-void Record(const char* message) { reported.push_back(message); }
+void Record(const char* message) {
+  reported.push_back(message);
+}
 
 class LoadTest : public ::testing::Test {
  protected:
@@ -55,14 +57,17 @@ const std::vector<LoadCase>& LoadCases() {
       {"a lone CR is text, not an empty line", "1\n\r\r\n2\n", {{"1"}, {"\r"}, {"2"}}},
       {"a CR not before LF stays", "a\rb\nc\r", {{"a\rb"}, {"c\r"}}},
       {"only the CR right before LF goes", "a\r\r\n", {{"a\r"}}},
-      {"Ctrl-Z ends the file", "a\nb\x1a"
-                               "c\nd\n",
+      {"Ctrl-Z ends the file",
+       "a\nb\x1a"
+       "c\nd\n",
        {{"a"}, {"b"}}},
-      {"Ctrl-Z at the start of a line", "a\n\x1a"
-                                        "b\n",
+      {"Ctrl-Z at the start of a line",
+       "a\n\x1a"
+       "b\n",
        {{"a"}}},
-      {"a byte-order mark belongs to the first field", "\xef\xbb\xbf"
-                                                       "a,b\n",
+      {"a byte-order mark belongs to the first field",
+       "\xef\xbb\xbf"
+       "a,b\n",
        {{"\xef\xbb\xbf"
          "a",
          "b"}}},
@@ -130,8 +135,9 @@ TEST_F(LoadTest, AMissingFileIsReportedWithItsNameAsPassed) {
   WordList list;
   EXPECT_FALSE(list.Load("no-such-deck.csv"));
   // "no-such-deck.csvが開けません。"
-  EXPECT_EQ(reported, std::vector<std::string>{
-                          "no-such-deck.csv\x82\xaa\x8a\x4a\x82\xaf\x82\xdc\x82\xb9\x82\xf1\x81\x42"});
+  EXPECT_EQ(reported,
+            std::vector<std::string>{
+                "no-such-deck.csv\x82\xaa\x8a\x4a\x82\xaf\x82\xdc\x82\xb9\x82\xf1\x81\x42"});
   EXPECT_EQ(list.RowCount(), 0);
 }
 
@@ -140,8 +146,9 @@ TEST_F(LoadTest, AFileWithoutRowsIsReportedAsHoldingNoData) {
   const std::string noData =
       "CSV\x83\x74\x83\x40\x83\x43\x83\x8b\x82\xc9\x83\x66\x81\x5b\x83\x5e\x82\xaa\x82\xa0\x82\xe8"
       "\x82\xdc\x82\xb9\x82\xf1\x81\x42";
-  for (const char* bytes : {"", "\n", "\r\n", "\nabc\n", "\x1a"
-                                                         "abc"}) {
+  for (const char* bytes : {"", "\n", "\r\n", "\nabc\n",
+                            "\x1a"
+                            "abc"}) {
     reported.clear();
     testing::DeckFile file(bytes);
     WordList list;
