@@ -183,65 +183,51 @@ ScreenShot::ScreenShot(HWND window, bool clientOnly) {
     origin = {r.left, r.top};
     OffsetRect(&r, -r.left, -r.top);
   }
-  width_ = r.right;
-  height_ = r.bottom;
-  if (width_ <= 0 || height_ <= 0) {
-    width_ = height_ = 0;
+  if (r.right <= 0 || r.bottom <= 0) {
     return;
   }
   RedrawWindow(window, nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   Sleep(100);  // the other process paints on its own time
+  canvas_ = std::make_unique<Canvas>(r.right, r.bottom);
   HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width_;
-  info.bmiHeader.biHeight = -height_;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ previous = SelectObject(memory, dib);
-  BitBlt(memory, 0, 0, width_, height_, screen, origin.x, origin.y, SRCCOPY);
-  GdiFlush();
-  const auto* p = static_cast<const uint32_t*>(bits);
-  pixels_.assign(p, p + static_cast<size_t>(width_) * height_);
-  SelectObject(memory, previous);
-  DeleteObject(dib);
-  DeleteDC(memory);
+  BitBlt(canvas_->dc, 0, 0, r.right, r.bottom, screen, origin.x, origin.y, SRCCOPY);
   ReleaseDC(nullptr, screen);
 }
 
 COLORREF ScreenShot::Pixel(int x, int y) const {
-  const uint32_t v = pixels_[static_cast<size_t>(y) * width_ + x];
-  return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+  return canvas_->Pixel(x, y);
 }
 
 bool ScreenShot::SaveBmp(const std::string& path) const {
+  if (!canvas_) {
+    return false;
+  }
+  const int width = canvas_->width();
+  const int height = canvas_->height();
   std::ofstream out(path, std::ios::binary);
-  const uint32_t rowBytes = (static_cast<uint32_t>(width_) * 3 + 3) & ~3u;
-  const uint32_t imageBytes = rowBytes * static_cast<uint32_t>(height_);
+  const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
+  const uint32_t imageBytes = rowBytes * static_cast<uint32_t>(height);
   BITMAPFILEHEADER file = {};
   file.bfType = 0x4D42;
   file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
   file.bfSize = file.bfOffBits + imageBytes;
   BITMAPINFOHEADER header = {};
   header.biSize = sizeof header;
-  header.biWidth = width_;
-  header.biHeight = height_;
+  header.biWidth = width;
+  header.biHeight = height;
   header.biPlanes = 1;
   header.biBitCount = 24;
   header.biSizeImage = imageBytes;
   out.write(reinterpret_cast<const char*>(&file), sizeof file);
   out.write(reinterpret_cast<const char*>(&header), sizeof header);
   std::string row(rowBytes, '\0');
-  for (int y = height_ - 1; y >= 0; --y) {
-    for (int x = 0; x < width_; ++x) {
-      const uint32_t v = pixels_[static_cast<size_t>(y) * width_ + x];
-      row[3 * x] = static_cast<char>(v & 0xFF);
-      row[3 * x + 1] = static_cast<char>((v >> 8) & 0xFF);
-      row[3 * x + 2] = static_cast<char>((v >> 16) & 0xFF);
+  for (int y = height - 1; y >= 0; --y) {
+    for (int x = 0; x < width; ++x) {
+      const COLORREF c = canvas_->Pixel(x, y);
+      row[3 * x] = static_cast<char>(GetBValue(c));
+      row[3 * x + 1] = static_cast<char>(GetGValue(c));
+      row[3 * x + 2] = static_cast<char>(GetRValue(c));
     }
     out.write(row.data(), rowBytes);
   }

@@ -2,8 +2,11 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "tests/support/win32_window.h"
 
 namespace pelmo::testing {
 
@@ -54,14 +57,12 @@ class ScreenShot {
  public:
   explicit ScreenShot(HWND window, bool clientOnly = true);
   COLORREF Pixel(int x, int y) const;
-  int width() const { return width_; }
-  int height() const { return height_; }
+  int width() const { return canvas_ ? canvas_->width() : 0; }
+  int height() const { return canvas_ ? canvas_->height() : 0; }
   bool SaveBmp(const std::string& path) const;
 
  private:
-  int width_ = 0;
-  int height_ = 0;
-  std::vector<uint32_t> pixels_;
+  std::unique_ptr<Canvas> canvas_;
 };
 
 }  // namespace pelmo::testing

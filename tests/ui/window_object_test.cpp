@@ -231,16 +231,31 @@ TEST(CheckBox, OnlyACheckedBoxReadsAsChecked) {
   EXPECT_FALSE(box.IsChecked());
 }
 
+// A window class whose procedure is ObjectWndProc itself, for the creation-parameter path.
+class ObjectClass {
+ public:
+  ObjectClass() {
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &ObjectWndProc;
+    wc.hInstance = Module();
+    wc.lpszClassName = kName;
+    registered = RegisterClassExA(&wc) != 0;
+  }
+  ~ObjectClass() { UnregisterClassA(kName, Module()); }
+  HWND Create(const char* title, void* object) const {
+    return CreateWindowExA(0, kName, title, WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr, Module(),
+                           object);
+  }
+  static constexpr char kName[] = "pelmo object class";
+  bool registered = false;
+};
+
 TEST(ObjectWndProc, AnObjectGivenAtCreationLearnsItsWindowBeforeAttaching) {
-  WNDCLASSEXA wc = {};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = &ObjectWndProc;
-  wc.hInstance = Module();
-  wc.lpszClassName = "pelmo object class";
-  ASSERT_NE(RegisterClassExA(&wc), 0);
+  const ObjectClass objectClass;
+  ASSERT_TRUE(objectClass.registered);
   RecordingLabel object;
-  const HWND made = CreateWindowExA(0, "pelmo object class", "", WS_OVERLAPPED, 0, 0, 50, 50,
-                                    nullptr, nullptr, Module(), &object);
+  const HWND made = objectClass.Create("", &object);
   ASSERT_NE(made, nullptr);
   EXPECT_EQ(object.windowAtNcCreate, made);
   EXPECT_EQ(object.propertyAtNcCreate, &object);
@@ -250,25 +265,18 @@ TEST(ObjectWndProc, AnObjectGivenAtCreationLearnsItsWindowBeforeAttaching) {
   // The class procedure is ObjectWndProc already, so nothing was saved: DefWindowProcA serves.
   EXPECT_EQ(object.savedProc, nullptr);
   DestroyWindow(made);
-  UnregisterClassA("pelmo object class", Module());
 }
 
 TEST(ObjectWndProc, WithoutAnObjectCreationGoesToDefWindowProc) {
-  WNDCLASSEXA wc = {};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = &ObjectWndProc;
-  wc.hInstance = Module();
-  wc.lpszClassName = "pelmo bare class";
-  ASSERT_NE(RegisterClassExA(&wc), 0);
-  const HWND made = CreateWindowExA(0, "pelmo bare class", "title", WS_OVERLAPPED, 0, 0, 50, 50,
-                                    nullptr, nullptr, Module(), nullptr);
+  const ObjectClass objectClass;
+  ASSERT_TRUE(objectClass.registered);
+  const HWND made = objectClass.Create("title", nullptr);
   ASSERT_NE(made, nullptr);
   char text[16] = {};
   GetWindowTextA(made, text, sizeof text);
   EXPECT_STREQ(text, "title");  // DefWindowProcA handled WM_NCCREATE and stored the title
   EXPECT_EQ(GetPropA(made, kObjectProperty), nullptr);
   DestroyWindow(made);
-  UnregisterClassA("pelmo bare class", Module());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -156,6 +157,17 @@ TEST_F(LoadTest, AFileWithoutRowsIsReportedAsHoldingNoData) {
     EXPECT_EQ(reported, std::vector<std::string>{noData});
     EXPECT_EQ(list.RowCount(), 0);
   }
+}
+
+TEST_F(LoadTest, AFolderOfThatNameIsReportedNotRead) {
+  // Windows refuses to open a folder as a file; elsewhere it opens and yields no line.
+  const std::string folder = "deck-folder.csv";
+  std::filesystem::create_directory(folder);
+  WordList list;
+  EXPECT_FALSE(list.Load(folder));
+  EXPECT_EQ(reported.size(), 1u);
+  EXPECT_EQ(list.RowCount(), 0);
+  std::filesystem::remove(folder);
 }
 
 }  // namespace
