@@ -78,7 +78,10 @@ bool ViewerReadsPastEnd(std::string_view field) {
   return i > field.size();
 }
 
-// Why the meaning's escapes change it: the first backslash that starts an escape.
+// Why the meaning's escapes change it: the first backslash that starts an escape. Such a meaning
+// is refused, not spelt differently: the escapes never give backslash-n (the first pass turns
+// every one into a line break and adds no backslash) nor two backslashes in a row (the second
+// pass shrinks every run to one), so no deck text shows it.
 Problem EscapeProblem(std::string_view shown) {
   for (size_t i = 0; i < shown.size();) {
     const DecodedChar c = DecodeCp932At(shown, i);

@@ -6,6 +6,8 @@
 #include "deck/check.h"
 #include "deck/findings.h"
 #include "tests/support/deck_file.h"
+#include "wordlist/load_failure.h"
+#include "wordlist/word_list.h"
 
 namespace pelmo::deck {
 namespace {
@@ -163,6 +165,34 @@ TEST(Check, FindsNothingToReportInADeckTheViewerShowsAsMeant) {
   }
 }
 
+TEST(Check, CountsTheRowsTheViewersOwnLoaderLoads) {
+  std::vector<std::string> decks;
+  for (const Expected& e : kFindings) {
+    decks.push_back(e.deck);
+  }
+  for (const Clean& c : kClean) {
+    decks.push_back(c.deck);
+  }
+  const LoadFailureHandler previous = SetLoadFailureHandler([](const char*) {});
+  for (const std::string& deck : decks) {
+    WordList list;
+    {
+      DeckFile file(deck, "check-load.csv");
+      list.Load(file.name());
+    }
+    const std::vector<Finding> findings = Check(deck);
+    const Finding* loaded = FindCode(findings, "rows-loaded");
+    if (list.RowCount() == 0) {
+      EXPECT_EQ(loaded, nullptr) << deck;
+      EXPECT_NE(FindCode(findings, "no-rows"), nullptr) << deck;
+    } else {
+      ASSERT_NE(loaded, nullptr) << deck;
+      EXPECT_EQ(loaded->count, static_cast<size_t>(list.RowCount())) << deck;
+    }
+  }
+  SetLoadFailureHandler(previous);
+}
+
 TEST(Check, QuotesTheViewersOwnMessageWhenItRefusesTheDeck) {
   const std::vector<Finding> findings = Check("\r\n");
   const Finding* f = FindCode(findings, "no-rows");
@@ -171,6 +201,30 @@ TEST(Check, QuotesTheViewersOwnMessageWhenItRefusesTheDeck) {
   EXPECT_NE(f->message.find("CSV\xE3\x83\x95\xE3\x82\xA1\xE3\x82\xA4\xE3\x83\xAB"),
             std::string::npos)
       << f->message;
+}
+
+TEST(Check, ListsAThousandFindingsOfAKindAndCountsTheRest) {
+  std::string deck;
+  for (int i = 0; i < 1003; ++i) {
+    deck += "lonely\r\n";
+  }
+  deck += "a,a5,x\r\n";
+  const std::vector<Finding> findings = Check(deck);
+  size_t shortRows = 0;
+  for (const Finding& f : findings) {
+    shortRows += f.code == "short-row";
+  }
+  EXPECT_EQ(shortRows, 1000u);
+  const Finding* more = FindCode(findings, "more-findings");
+  ASSERT_NE(more, nullptr);
+  EXPECT_EQ(more->severity, Severity::kNote);
+  EXPECT_EQ(more->text, "short-row");
+  EXPECT_EQ(more->count, 3u);
+  // Other kinds are listed as usual, and the row count is the full one.
+  const Finding* token = FindCode(findings, "unknown-token");
+  ASSERT_NE(token, nullptr);
+  EXPECT_EQ(token->line, 1004u);
+  EXPECT_EQ(FindCode(findings, "rows-loaded")->count, 1004u);
 }
 
 TEST(Check, ListsFindingsInFileOrder) {
