@@ -26,7 +26,10 @@ import os
 import re
 import struct
 import sys
-import zlib
+
+from common import Canvas as RgbCanvas
+from common import (bmp_file, bmp_info, bmp_palette, bmp_rows, run_command, usage_error,
+                    write_if_changed)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 DEFAULT_SRC = os.path.join(os.path.dirname(HERE), "resources", "art")
@@ -94,24 +97,6 @@ def read_text(path):
     return text.split("\n")
 
 
-def write_if_changed(path, data):
-    """Writes data unless the file already holds exactly it; returns True if written."""
-    try:
-        with open(path, "rb") as f:
-            if f.read() == data:
-                return False
-    except OSError:
-        pass
-    parent = os.path.dirname(path)
-    if parent:
-        os.makedirs(parent, exist_ok=True)
-    tmp = path + ".tmp"
-    with open(tmp, "wb") as f:
-        f.write(data)
-    os.replace(tmp, path)
-    return True
-
-
 def parse_int(path, n, word, lo, hi, what):
     if not re.fullmatch(r"-?\d+", word):
         raise SourceError("%s:%d: %s must be a whole number, not %r" % (path, n, what, word))
@@ -148,7 +133,7 @@ def level(coverage):
 
 
 # ---------------------------------------------------------------------------
-# 8-bit BMP, ICO and PNG encoding
+# 8-bit BMP and ICO encoding
 
 def stride8(width):
     return (width + 3) & ~3
@@ -157,21 +142,9 @@ def stride8(width):
 def encode_bmp8(pixels, palette):
     """pixels: rows of palette indices, top row first. palette: up to 256 RGB triples;
     the rest of the 256 entries are black so the table is always complete."""
-    height = len(pixels)
-    width = len(pixels[0])
-    if len(palette) > 256:
-        raise ValueError("palette has %d colours" % len(palette))
-    entries = list(palette) + [(0, 0, 0)] * (256 - len(palette))
-    table = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in entries)
-    stride = stride8(width)
-    body = bytearray()
-    for row in reversed(pixels):
-        body += bytes(row) + b"\x00" * (stride - width)
-    offset = BMP_HEADER_BYTES + INFO_BYTES + PALETTE_BYTES
-    header = struct.pack("<2sIHHI", b"BM", offset + len(body), 0, 0, offset)
-    info = struct.pack("<IiiHHIIiiII", INFO_BYTES, width, height, 1, 8, 0, len(body),
-                       2835, 2835, 256, 0)
-    return header + info + table + bytes(body)
+    body = bmp_rows(pixels)
+    info = bmp_info(len(pixels[0]), len(pixels), 8, len(body), colours_used=256)
+    return bmp_file(info, bmp_palette(palette), body)
 
 
 def encode_ico(images):
@@ -191,8 +164,7 @@ def encode_ico(images):
                 if a == 0:
                     bits[x >> 3] |= 0x80 >> (x & 7)
             mask += bits
-        info = struct.pack("<IiiHHIIiiII", INFO_BYTES, size, size * 2, 1, 32, 0,
-                           len(xor) + len(mask), 0, 0, 0, 0)
+        info = bmp_info(size, size * 2, 32, len(xor) + len(mask), pixels_per_metre=0)
         blobs.append(info + bytes(xor) + bytes(mask))
     out = bytearray(struct.pack("<HHH", 0, 1, count))
     offset = 6 + 16 * count
@@ -202,20 +174,6 @@ def encode_ico(images):
     for blob in blobs:
         out += blob
     return bytes(out)
-
-
-def encode_png(rows):
-    """rows: list of bytearrays of RGB triples."""
-    width = len(rows[0]) // 3
-    raw = b"".join(b"\x00" + bytes(row) for row in rows)
-
-    def chunk(kind, data):
-        return (struct.pack(">I", len(data)) + kind + data
-                + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
-
-    ihdr = struct.pack(">IIBBBBB", width, len(rows), 8, 2, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr)
-            + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
 # ---------------------------------------------------------------------------
@@ -764,22 +722,10 @@ OUTPUT_NAMES = (("banner.bmp", check_banner), ("signature.bmp", check_signature)
 # ---------------------------------------------------------------------------
 # Previews
 
-class Canvas:
-    def __init__(self, width, height, colour):
-        self.width = width
-        self.height = height
-        self.px = [bytearray(bytes(colour) * width) for _ in range(height)]
-
+class Canvas(RgbCanvas):
     def put(self, x, y, colour):
         if 0 <= x < self.width and 0 <= y < self.height:
             self.px[y][x * 3:x * 3 + 3] = bytes(colour)
-
-    def fill(self, x, y, w, h, colour):
-        c = bytes(colour)
-        for yy in range(max(0, y), min(self.height, y + h)):
-            x0, x1 = max(0, x), min(self.width, x + w)
-            if x1 > x0:
-                self.px[yy][x0 * 3:x1 * 3] = c * (x1 - x0)
 
     def image(self, x, y, rows, scale=1):
         """rows: RGB triples, or None for 'leave what is there'."""
@@ -799,9 +745,6 @@ class Canvas:
                     if p == "#":
                         self.put(x + k, y + r, colour)
             x += len(glyph[0]) + font.spacing
-
-    def png(self):
-        return encode_png(self.px)
 
 
 def as_rgb(pixels, palette):
@@ -1014,26 +957,10 @@ def main(argv):
     src = DEFAULT_SRC
     if args[:1] == ["--src"]:
         if len(args) < 2:
-            print(USAGE, file=sys.stderr)
-            return 2
+            return usage_error(USAGE)
         src = args[1]
         args = args[2:]
-    if not args or args[0] not in COMMANDS:
-        print(USAGE, file=sys.stderr)
-        return 2
-    func, lo, hi = COMMANDS[args[0]]
-    if not lo <= len(args) - 1 <= hi:
-        print(USAGE, file=sys.stderr)
-        return 2
-    try:
-        func(src, *args[1:])
-    except (SourceError, CheckError) as e:
-        print("art.py: error: %s" % e, file=sys.stderr)
-        return 1
-    except OSError as e:
-        print("art.py: error: %s: %s" % (e.filename or "", e.strerror), file=sys.stderr)
-        return 1
-    return 0
+    return run_command("art.py", USAGE, COMMANDS, args, (SourceError, CheckError), src)
 
 
 if __name__ == "__main__":

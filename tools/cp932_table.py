@@ -18,10 +18,9 @@ U+FF61-U+FF9F. The bytes 0x80, 0xA0 and 0xFD-0xFF decode in Python only to place
 Output is rewritten only when it changes. Exit status 0, or 2 on bad usage.
 """
 
-import os
 import sys
 
-from glyphs import write_if_changed
+from common import write_if_changed
 
 LEADS = list(range(0x81, 0xA0)) + list(range(0xE0, 0xFD))
 TRAIL_FIRST, TRAIL_LAST = 0x40, 0xFC
@@ -125,9 +124,6 @@ def main(argv):
     if len(argv) != 2:
         print("usage: cp932_table.py OUT.cpp", file=sys.stderr)
         return 2
-    parent = os.path.dirname(argv[1])
-    if parent:
-        os.makedirs(parent, exist_ok=True)
     write_if_changed(argv[1], render().encode("ascii"))
     return 0
 

@@ -16,9 +16,10 @@ edit does not touch them. Exit status: 0 on success, 1 on bad sources, 2 on bad 
 
 import os
 import re
-import struct
 import sys
-import zlib
+
+from common import Canvas as RgbCanvas
+from common import bmp_file, bmp_info, bmp_rows, run_command, write_if_changed
 
 HEIGHT = 32
 
@@ -145,40 +146,16 @@ def parse_source(path, width):
     return lines
 
 
-def write_if_changed(path, data):
-    """Writes data unless the file already holds exactly it; returns True if written."""
-    try:
-        with open(path, "rb") as f:
-            if f.read() == data:
-                return False
-    except OSError:
-        pass
-    tmp = path + ".tmp"
-    with open(tmp, "wb") as f:
-        f.write(data)
-    os.replace(tmp, path)
-    return True
-
-
 def encode_bmp(rows):
-    """Uncompressed 24-bit BMP, rows stored bottom-up and padded to 4 bytes."""
-    width = len(rows[0])
-    height = len(rows)
-    stride = (width * 3 + 3) & ~3
-    pixels = bytearray()
-    for line in reversed(rows):
-        for ch in line:
-            pixels += b"\x00\x00\x00" if ch == "#" else b"\xff\xff\xff"
-        pixels += b"\x00" * (stride - width * 3)
-    offset = 14 + 40
-    header = struct.pack("<2sIHHI", b"BM", offset + len(pixels), 0, 0, offset)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
-    return header + info + bytes(pixels)
+    """Uncompressed 24-bit BMP: '#' black, anything else white."""
+    lines = [b"".join(b"\x00\x00\x00" if ch == "#" else b"\xff\xff\xff" for ch in line)
+             for line in rows]
+    pixels = bmp_rows(lines)
+    return bmp_file(bmp_info(len(rows[0]), len(rows), 24, len(pixels)), b"", pixels)
 
 
 def cmd_bmp(src_dir, out_dir):
     sources = read_sources(src_dir)
-    os.makedirs(out_dir, exist_ok=True)
     for gid in sorted(sources):
         write_if_changed(os.path.join(out_dir, "%d.bmp" % gid), encode_bmp(sources[gid]))
 
@@ -187,9 +164,6 @@ def cmd_rc(src_dir, out_file, bmp_dir):
     sources = read_sources(src_dir)
     bmp_dir = bmp_dir.replace("\\", "/").rstrip("/")
     text = "".join('%d BITMAP "%s/%d.bmp"\n' % (gid, bmp_dir, gid) for gid in sorted(sources))
-    parent = os.path.dirname(out_file)
-    if parent:
-        os.makedirs(parent, exist_ok=True)
     write_if_changed(out_file, text.encode("ascii"))
 
 
@@ -209,9 +183,6 @@ def cmd_cpp(src_dir, out_file):
             lines.append("      " + ", ".join("0x%05X" % m for m in masks[i:i + 8]) + ",")
         lines.append("    }},")
     lines += ["};", "", "}  // namespace pelmo::deck", ""]
-    parent = os.path.dirname(out_file)
-    if parent:
-        os.makedirs(parent, exist_ok=True)
     write_if_changed(out_file, "\n".join(lines).encode("ascii"))
 
 
@@ -307,19 +278,7 @@ SAMPLES = [
 ]
 
 
-class Canvas:
-    def __init__(self, width, height, colour):
-        self.width = width
-        self.height = height
-        self.px = [bytearray(bytes(colour) * width) for _ in range(height)]
-
-    def fill(self, x, y, w, h, colour):
-        c = bytes(colour)
-        for yy in range(max(0, y), min(self.height, y + h)):
-            x0, x1 = max(0, x), min(self.width, x + w)
-            if x1 > x0:
-                self.px[yy][x0 * 3:x1 * 3] = c * (x1 - x0)
-
+class Canvas(RgbCanvas):
     def frame(self, x, y, w, h, colour):
         self.fill(x, y, w, 1, colour)
         self.fill(x, y + h - 1, w, 1, colour)
@@ -339,17 +298,6 @@ class Canvas:
                     if p == "#":
                         self.fill(x + c * scale, y + r * scale, scale, scale, colour)
             x += 6 * scale
-
-    def png(self):
-        raw = b"".join(b"\x00" + bytes(row) for row in self.px)
-
-        def chunk(kind, data):
-            return (struct.pack(">I", len(data)) + kind + data
-                    + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
-
-        ihdr = struct.pack(">IIBBBBB", self.width, self.height, 8, 2, 0, 0, 0)
-        return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr)
-                + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
 
 
 def text_width(s, scale=LABEL_SCALE):
@@ -432,7 +380,8 @@ def cmd_sheet(src_dir, out_png):
         for gid in ids:
             canvas.bitmap(x + SCALE + col * SCALE, top + SCALE, sources[gid], SCALE)
             col += BY_ID[gid].width
-    write_if_changed(out_png, canvas.png())
+    # Only the sheet has never created its folder; a missing one stays an error.
+    write_if_changed(out_png, canvas.png(), make_parent=False)
 
 
 USAGE = """usage:
@@ -441,23 +390,12 @@ USAGE = """usage:
   glyphs.py sheet SRC_DIR OUT.png
   glyphs.py cpp   SRC_DIR OUT.cpp"""
 
-COMMANDS = {"bmp": (cmd_bmp, 2), "rc": (cmd_rc, 3), "sheet": (cmd_sheet, 2), "cpp": (cmd_cpp, 2)}
+COMMANDS = {"bmp": (cmd_bmp, 2, 2), "rc": (cmd_rc, 3, 3), "sheet": (cmd_sheet, 2, 2),
+            "cpp": (cmd_cpp, 2, 2)}
 
 
 def main(argv):
-    if len(argv) < 2 or argv[1] not in COMMANDS or len(argv) - 2 != COMMANDS[argv[1]][1]:
-        print(USAGE, file=sys.stderr)
-        return 2
-    func = COMMANDS[argv[1]][0]
-    try:
-        func(*argv[2:])
-    except SourceError as e:
-        print("glyphs.py: error: %s" % e, file=sys.stderr)
-        return 1
-    except OSError as e:
-        print("glyphs.py: error: %s: %s" % (e.filename or "", e.strerror), file=sys.stderr)
-        return 1
-    return 0
+    return run_command("glyphs.py", USAGE, COMMANDS, argv[1:], (SourceError,))
 
 
 if __name__ == "__main__":

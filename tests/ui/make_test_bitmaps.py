@@ -4,30 +4,22 @@
 usage: make_test_bitmaps.py OUT_DIR
 """
 import os
-import struct
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'tools'))
+from common import bmp_file, bmp_info, bmp_palette, bmp_rows, write_if_changed  # noqa: E402
 
 KEY = (0, 255, 0)
 
 
-def bmp8(width, height, palette, pixels, size_image=None, clr_used=256, bit_count=8,
-         truncate_to=None):
-    """A BMP file with an 8-bit palette; `pixels` is a list of rows, top row first."""
-    row_bytes = (width + 3) // 4 * 4
-    data = bytearray()
-    for row in reversed(pixels):
-        data += bytes(row) + bytes(row_bytes - len(row))
+def bmp8(width, height, palette, pixels, size_image=None, clr_used=256, header_only=False):
+    """A BMP file with an 8-bit palette; `pixels` is a list of rows, top row first.
+    The defaults make a well-formed file; the options spoil it the ways the tests need."""
+    data = bmp_rows(pixels)
     if size_image is None:
         size_image = len(data)
-    pal = bytearray(1024)
-    for i, (r, g, b) in enumerate(palette):
-        pal[4 * i:4 * i + 4] = bytes((b, g, r, 0))
-    header = struct.pack('<IiiHHIIiiII', 40, width, height, 1, bit_count, 0, size_image, 0, 0,
-                         clr_used, 0)
-    body = header + bytes(pal) + bytes(data)
-    if truncate_to is not None:
-        body = body[:truncate_to]
-    return b'BM' + struct.pack('<IHHI', 14 + len(body), 0, 0, 14 + 1064) + body
+    info = bmp_info(width, height, 8, size_image, colours_used=clr_used, pixels_per_metre=0)
+    return bmp_file(info, bmp_palette(palette), b'' if header_only else data)
 
 
 def solid(width, height, index):
@@ -50,11 +42,9 @@ def main():
         # row padding.
         602: bmp8(6, 4, palette, [[5, 5, 5, 7, 9, 7]] * 4),
         # Header and palette only, though biSizeImage promises pixels.
-        603: bmp8(8, 8, palette, solid(8, 8, 5), truncate_to=1064),
+        603: bmp8(8, 8, palette, solid(8, 8, 5), header_only=True),
         # 24 bits per pixel.
-        604: b'BM' + struct.pack('<IHHI', 14 + 40 + 8 * 8 * 3, 0, 0, 54) +
-        struct.pack('<IiiHHIIiiII', 40, 8, 8, 1, 24, 0, 8 * 8 * 3, 0, 0, 0, 0) +
-        bytes(8 * 8 * 3),
+        604: bmp_file(bmp_info(8, 8, 24, 8 * 8 * 3, pixels_per_metre=0), b'', bytes(8 * 8 * 3)),
         # A 16-colour palette declared: the panel only knows 256-entry ones.
         605: bmp8(8, 8, palette, solid(8, 8, 5), clr_used=16),
         # biSizeImage of zero.
@@ -67,13 +57,11 @@ def main():
     lines = []
     for rid, data in sorted(files.items()):
         path = os.path.join(out, '%d.bmp' % rid)
-        old = open(path, 'rb').read() if os.path.exists(path) else None
-        if old != data:
-            with open(path, 'wb') as f:
-                f.write(data)
+        write_if_changed(path, data)
         lines.append('%d BITMAP "%s"' % (rid, path.replace('\\', '/')))
     rc = os.path.join(out, 'test_bitmaps.rc')
     text = '\n'.join(lines) + '\n'
+    # Text mode rather than write_if_changed: the list keeps the host's line ends.
     if not os.path.exists(rc) or open(rc).read() != text:
         with open(rc, 'w') as f:
             f.write(text)
