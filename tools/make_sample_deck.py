@@ -31,34 +31,14 @@ It is also refused when any of the 70 glyphs is never drawn by the whole deck.
 import os
 import sys
 
+# Token text -> bitmap id: the 83 entries the pronunciation view knows.
+from glyphs import TOKENS as TABLE
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SOURCE = os.path.join(ROOT, "tools", "deck_source", "sample_deck.tsv")
 DECK = os.path.join(ROOT, "examples", "pelmo.csv")
 
-
-def glyph_table():
-    """Token text -> bitmap id, the 83 entries the pronunciation view knows."""
-    table = {"(": 350, ")": 351, "<": 350, ">": 351, ":": 327, ";": 327}
-    for n in range(26):
-        table[chr(ord("a") + n)] = 107 + n
-    vowels = [("a0", 300), ("a1", 303), ("a2", 306), ("ae", 309), ("e0", 312),
-              ("e1", 315), ("e2", 318), ("i0", 321), ("i1", 324), ("o0", 328),
-              ("o1", 331), ("u0", 334)]
-    for base, first in vowels:
-        table[base] = first
-        table[base + "!"] = first + 1
-        table[base + "!!"] = first + 2
-        if base.endswith("0"):
-            table[base[0] + "!"] = first + 1
-            table[base[0] + "!!"] = first + 2
-    table.update({"g1": 337, "ng": 338, "s1": 339, "s2": 340, "t1": 341})
-    assert len(table) == 83
-    return table
-
-
-TABLE = glyph_table()
 ALL_IDS = sorted(set(TABLE.values()))
-assert len(ALL_IDS) == 70
 PRIMARY = {v for k, v in TABLE.items() if k.endswith("!") and not k.endswith("!!")}
 
 # Plain letters that stand for no English sound in the notation: a vowel letter here is
