@@ -12,7 +12,7 @@ add_custom_command(
           ${PELMO_HOMEPAGE}
   COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tools/art.py check ${PELMO_ART_DIR}
   COMMAND ${CMAKE_COMMAND} -E touch ${art_stamp}
-  DEPENDS ${art_sources} ${PROJECT_SOURCE_DIR}/tools/art.py
+  DEPENDS ${art_sources} ${PROJECT_SOURCE_DIR}/tools/art.py ${PROJECT_SOURCE_DIR}/tools/common.py
   COMMENT "Drawing the banner, signature, cover and icon"
   VERBATIM)
 add_custom_target(pelmo_art DEPENDS ${art_stamp})
