@@ -28,7 +28,7 @@ import struct
 import sys
 
 from common import Canvas as RgbCanvas
-from common import (bmp_file, bmp_info, bmp_palette, bmp_rows, run_command, usage_error,
+from common import (bmp_file, bmp_info, bmp_palette, bmp_rows, read_bytes, run_command, usage_error,
                     write_if_changed)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -80,11 +80,7 @@ class UsageError(Exception):
 
 def read_text(path):
     """A source file as a list of lines; ASCII only, LF or CRLF."""
-    try:
-        with open(path, "rb") as f:
-            data = f.read()
-    except OSError as e:
-        raise SourceError("%s: cannot read: %s" % (path, e.strerror))
+    data = read_bytes(path, SourceError)
     try:
         text = data.decode("ascii")
     except UnicodeDecodeError as e:
@@ -596,11 +592,7 @@ class CheckError(Exception):
 
 
 def read_bmp8(path, size):
-    try:
-        with open(path, "rb") as f:
-            data = f.read()
-    except OSError as e:
-        raise CheckError("%s: cannot read: %s" % (path, e.strerror))
+    data = read_bytes(path, CheckError)
     offset = BMP_HEADER_BYTES + INFO_BYTES + PALETTE_BYTES
     if len(data) < offset or data[:2] != b"BM":
         raise CheckError("%s: not a BMP file" % path)
@@ -685,11 +677,7 @@ def check_cover(path):
 
 
 def check_icon(path):
-    try:
-        with open(path, "rb") as f:
-            data = f.read()
-    except OSError as e:
-        raise CheckError("%s: cannot read: %s" % (path, e.strerror))
+    data = read_bytes(path, CheckError)
     if len(data) < 6:
         raise CheckError("%s: too short for an icon" % path)
     reserved, kind, count = struct.unpack_from("<HHH", data, 0)

@@ -7,6 +7,15 @@ import sys
 import zlib
 
 
+def read_bytes(path, error):
+    """A whole file; a failure to read it becomes `error` with a one-line message."""
+    try:
+        with open(path, "rb") as f:
+            return f.read()
+    except OSError as e:
+        raise error("%s: cannot read: %s" % (path, e.strerror))
+
+
 def write_if_changed(path, data, make_parent=True):
     """Writes data unless the file already holds exactly it; returns True if written.
     With make_parent, a missing parent folder is created first."""

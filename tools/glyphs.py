@@ -19,7 +19,7 @@ import re
 import sys
 
 from common import Canvas as RgbCanvas
-from common import bmp_file, bmp_info, bmp_rows, run_command, write_if_changed
+from common import bmp_file, bmp_info, bmp_rows, read_bytes, run_command, write_if_changed
 
 HEIGHT = 32
 
@@ -120,11 +120,7 @@ def read_sources(src_dir):
 
 
 def parse_source(path, width):
-    try:
-        with open(path, "rb") as f:
-            data = f.read()
-    except OSError as e:
-        raise SourceError("%s: cannot read: %s" % (path, e.strerror))
+    data = read_bytes(path, SourceError)
     try:
         text = data.decode("ascii")
     except UnicodeDecodeError:
