@@ -78,8 +78,8 @@ int main() {
     std::printf("pelmo.exe did not start\n");
     return 1;
   }
-  const HWND next = app.Control(1504);
-  const HWND view = app.Control(1524);
+  const HWND next = app.Control(pelmo::testing::kNext);
+  const HWND view = app.Control(pelmo::testing::kPronunciation);
   std::vector<double> clicks;
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);

@@ -16,13 +16,7 @@ namespace pelmo {
 namespace {
 
 using testing::PelmoProcess;
-
-constexpr int kFirstId = 1500;
-constexpr int kLastId = 1552;
-constexpr int kCounter = 1536;
-constexpr int kBanner = 1540;
-constexpr int kHideMeaning = 1528;
-constexpr int kNext = 1504;
+using enum testing::ControlId;
 
 uint32_t randomState = 12345;
 uint32_t Random() {
@@ -96,7 +90,7 @@ TEST(PelmoExeWithBadDecks, StartsCountsSurvivesClicksAndLeavesTheFileAlone) {
     ASSERT_TRUE(app.WaitForMainWindow());
     EXPECT_EQ(app.Text(kCounter), "1 / " + std::to_string(cards));
     for (int click = 0; click < d.clicks; ++click) {
-      const int id = kFirstId + 4 * static_cast<int>(Random() % 14);
+      const int id = kPrev + 4 * static_cast<int>(Random() % 14);
       if (id == kBanner) {
         continue;  // opens a browser; its own test covers it
       }
@@ -149,8 +143,8 @@ TEST(PelmoExeScreenshot, TheSampleDeckShowsItsFirstCards) {
     GetWindowRect(app.Control(id), &r);
     MapWindowPoints(HWND_DESKTOP, app.main(), reinterpret_cast<POINT*>(&r), 2);
   };
-  place(1524, pronunciation);
-  place(1532, meaning);
+  place(kPronunciation, pronunciation);
+  place(kMeaning, meaning);
   place(kBanner, banner);
   const testing::ScreenShot shot(app.main(), false);
   const testing::ScreenShot client(app.main());

@@ -11,23 +11,7 @@ namespace pelmo {
 namespace {
 
 using testing::PelmoProcess;
-
-enum Id {
-  kPrev = 1500,
-  kNext = 1504,
-  kShuffle = 1508,
-  kWord = 1512,
-  kHideWord = 1516,
-  kHidePronunciation = 1520,
-  kPronunciation = 1524,
-  kHideMeaning = 1528,
-  kMeaning = 1532,
-  kCounter = 1536,
-  kBanner = 1540,
-  kWordCover = 1544,
-  kPronunciationCover = 1548,
-  kMeaningCover = 1552,
-};
+using enum testing::ControlId;
 
 const std::string kFiveRows = "a,a0,one\r\nb,b,two\r\nc,k,three\r\nd,d,four\r\ne,e0,five\r\n";
 

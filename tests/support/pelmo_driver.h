@@ -10,6 +10,24 @@
 
 namespace pelmo::testing {
 
+// The ids pelmo.exe gives its controls, in creation order.
+enum ControlId {
+  kPrev = 1500,
+  kNext = 1504,
+  kShuffle = 1508,
+  kWord = 1512,
+  kHideWord = 1516,
+  kHidePronunciation = 1520,
+  kPronunciation = 1524,
+  kHideMeaning = 1528,
+  kMeaning = 1532,
+  kCounter = 1536,
+  kBanner = 1540,
+  kWordCover = 1544,
+  kPronunciationCover = 1548,
+  kMeaningCover = 1552,
+};
+
 // Drives a real pelmo.exe from this process the way a user would: it starts the program in a
 // folder of its own holding the given deck, finds its windows, presses and reads controls.
 class PelmoProcess {
