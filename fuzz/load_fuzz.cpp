@@ -1,16 +1,20 @@
 // Any bytes as a whole deck file: Load either reports "no data" or returns one row per line before
 // the first empty line, the first 0x1A or the end, split exactly as SplitLine splits that line.
+// The line reader alone gives every line up to 0x1A, empty ones included, at any chunk size.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "wordlist/load_failure.h"
+#include "wordlist/text_line_reader.h"
 #include "wordlist/word_list.h"
 
 namespace {
@@ -20,12 +24,9 @@ void Count(const char*) {
   ++failures;
 }
 
-// The lines the viewer must see, worked out the slow, obvious way.
-std::vector<std::string> ExpectedLines(std::string_view bytes) {
-  const size_t eof = bytes.find('\x1a');
-  if (eof != std::string_view::npos) {
-    bytes = bytes.substr(0, eof);
-  }
+// The lines a text-mode stream gives, worked out the slow, obvious way.
+std::vector<std::string> TextLines(std::string_view bytes) {
+  bytes = bytes.substr(0, bytes.find('\x1a'));
   std::vector<std::string> lines;
   size_t start = 0;
   while (start < bytes.size()) {
@@ -37,9 +38,6 @@ std::vector<std::string> ExpectedLines(std::string_view bytes) {
     std::string line(bytes.substr(start, end - start));
     if (hasEnd && !line.empty() && line.back() == '\r') {
       line.pop_back();
-    }
-    if (line.empty()) {
-      break;
     }
     lines.push_back(line);
     start = end + 1;
@@ -60,7 +58,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   failures = 0;
   pelmo::WordList list;
   const bool loaded = list.Load(path);
-  const std::vector<std::string> lines = ExpectedLines(bytes);
+  const std::vector<std::string> all = TextLines(bytes);
+  std::vector<std::string> lines(all.begin(), std::find(all.begin(), all.end(), ""));
+  // Small chunks put line ends, CR LF pairs and 0x1A on every chunk boundary.
+  std::istringstream in{std::string(bytes)};
+  pelmo::TextLineReader reader(in, 1 + size % 7);
+  std::string_view line;
+  for (const std::string& expected : all) {
+    if (!reader.Next(line) || line != expected) {
+      std::abort();
+    }
+  }
+  if (reader.Next(line)) {
+    std::abort();
+  }
   if (loaded != !lines.empty() || failures != (loaded ? 0 : 1)) {
     std::abort();
   }

@@ -1,14 +1,12 @@
 // Any bytes as a pronunciation. Normalising keeps the length and folds exactly the A-Z that are
-// not second bytes; the scan's pieces cover the text in order and match a plain re-reading of the
-// notation rules (bracket search redone from every "[", so the scanner's shortcut is checked);
-// only ids of the table come out; and upper-casing the text changes nothing that is drawn.
+// not second bytes; the scan's pieces, ids included, match a plain re-reading of the notation
+// rules (bracket search redone from every "[", so the scanner's shortcut is checked).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,10 +32,7 @@ struct Piece {
   std::string_view key;
   std::optional<GlyphId> id;
 
-  bool operator==(const Piece& o) const {
-    return kind == o.kind && position == o.position && length == o.length && key == o.key &&
-           id == o.id;
-  }
+  bool operator==(const Piece&) const = default;
 };
 
 // The rules as written, one step per byte, no shortcuts.
@@ -103,20 +98,6 @@ std::vector<GlyphId> Ids(const std::vector<Piece>& pieces) {
   return ids;
 }
 
-// Upper-cases the ASCII letters that the scan would read as letters: not the second bytes.
-std::string Upper(std::string_view t) {
-  std::string out(t);
-  for (size_t i = 0; i < out.size(); ++i) {
-    const unsigned char c = out[i];
-    if (Lead(c)) {
-      ++i;
-    } else if (c >= 'a' && c <= 'z') {
-      out[i] = static_cast<char>(c - 'a' + 'A');
-    }
-  }
-  return out;
-}
-
 void Check(bool ok) {
   if (!ok) {
     std::abort();
@@ -127,14 +108,6 @@ void Check(bool ok) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const GlyphTable table;
-  static const std::set<GlyphId> values = [] {
-    std::set<GlyphId> s;
-    for (const pelmo::GlyphEntry& e : GlyphTable::Entries()) {
-      s.insert(e.id);
-    }
-    return s;
-  }();
-
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const std::string normalised = pelmo::NormalizeNotation(input);
   Check(normalised.size() == size);
@@ -151,25 +124,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       Check(n == ((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c));
     }
   }
-  Check(pelmo::NormalizeNotation(normalised) == normalised);
 
   // Raw, unnormalised bytes are a text too.
   for (const std::string& text : {normalised, std::string(input)}) {
     std::unique_ptr<char[]> keep;
     const std::vector<Piece> pieces = Scan(text, table, &keep);
-    size_t covered = 0;
-    for (const Piece& p : pieces) {
-      Check(p.position == covered && p.length >= 1);
-      covered += p.length;
-      Check(!p.id || values.count(*p.id) == 1);
-    }
-    Check(covered == size);
     const std::string_view exact(keep.get(), size);
     Check(pieces == Reference(exact, table));
     Check(Ids(pieces) == pelmo::ScanNotation(exact, table));
   }
-
-  // Capitals fold back to the very same text, so they draw the same.
-  Check(pelmo::NormalizeNotation(Upper(input)) == normalised);
   return 0;
 }
