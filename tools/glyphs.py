@@ -85,6 +85,65 @@ def glyph_table():
     return glyphs
 
 
+# Where ink may stand. Cells are drawn edge to edge from one top row, so every glyph must sit on
+# the same baseline, start in the same column and leave its last column blank.
+BASELINE = 24
+DESCENDERS = (27, 28)  # lowest ink row of g j p q y and the eng
+LETTER_TOPS = [14, 9, 14, 9, 14, 9, 11, 9, 9, 6, 9, 9, 14,
+               14, 14, 14, 14, 14, 14, 11, 14, 14, 14, 14, 15, 14]
+# (first id, top row of the body, top row of the accents); the plain form starts at the body
+# but for the dotted phonetic i, whose dot is on row 11.
+VOWEL_TOPS = {300: (14, 9), 303: (13, 9), 306: (13, 8), 309: (14, 9), 312: (14, 9),
+              315: (14, 9), 318: (14, 9), 321: (14, 9), 324: (14, 9), 328: (14, 9),
+              331: (14, 9), 334: (14, 9)}
+# (top, lowest ink rows) of the other symbols.
+OTHER_ROWS = {327: (13, (22,)), 337: (15, (30,)), 338: (14, DESCENDERS), 339: (7, (27,)),
+              340: (9, (BASELINE,)), 341: (9, (BASELINE,)), 350: (7, (26,)), 351: (7, (26,))}
+INDENTED = {115, 118, 318, 319, 320, 321, 327, 339}  # first ink in column 2, not 1
+
+
+def expected_metrics(gid):
+    """(top row, allowed bottom rows, first ink column) of a glyph."""
+    left = 2 if gid in INDENTED else 1
+    if 107 <= gid <= 132:
+        letter = chr(gid - 107 + ord("a"))
+        bottom = DESCENDERS if letter in "gjpqy" else (BASELINE,)
+        return LETTER_TOPS[gid - 107], bottom, left
+    if gid in OTHER_ROWS:
+        return OTHER_ROWS[gid] + (left,)
+    first = max(v for v in VOWEL_TOPS if v <= gid)
+    body, accent = VOWEL_TOPS[first]
+    top = 11 if gid == 321 else (body if gid == first else accent)
+    return top, (BASELINE,), left
+
+
+def check_metrics(sources):
+    """Raises SourceError for the first glyph that breaks a rule the view relies on."""
+    for gid, rows in sorted(sources.items()):
+        name = BY_ID[gid].filename
+        inked = [y for y, row in enumerate(rows) if "#" in row]
+        if not inked:
+            raise SourceError("%s: no ink" % name)
+        top, bottoms, left = expected_metrics(gid)
+        first_col = min(row.index("#") for row in rows if "#" in row)
+        checks = [(inked[0] == top, "first ink row %d, expected %d" % (inked[0], top)),
+                  (inked[-1] in bottoms, "last ink row %d, expected %s"
+                   % (inked[-1], " or ".join(map(str, bottoms)))),
+                  (first_col == left, "first ink column %d, expected %d" % (first_col, left)),
+                  (all(row[-1] == "." for row in rows), "ink in the last column")]
+        for ok, what in checks:
+            if not ok:
+                raise SourceError("%s: %s" % (name, what))
+        first = max((v for v in VOWEL_TOPS if v <= gid), default=None)
+        if first is not None and gid in (first + 1, first + 2):
+            body = VOWEL_TOPS[first][0]
+            if rows[body:] != sources[first][body:]:
+                raise SourceError("%s: body differs from %s" % (name, BY_ID[first].filename))
+            above, below = rows[body - 1], rows[body]
+            if any(above[x] == "#" and "#" in below[max(x - 1, 0):x + 2] for x in range(len(above))):
+                raise SourceError("%s: accent touches the body" % name)
+
+
 GLYPHS = glyph_table()
 BY_ID = {g.id: g for g in GLYPHS}
 TOKENS = {t: g.id for g in GLYPHS for t in g.tokens}
@@ -116,6 +175,7 @@ def read_sources(src_dir):
     missing = [g.filename for g in GLYPHS if g.id not in found]
     if missing:
         raise SourceError("%s: missing %s" % (src_dir, ", ".join(missing)))
+    check_metrics(found)
     return found
 
 

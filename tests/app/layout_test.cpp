@@ -23,20 +23,6 @@ TEST(ComputeLayout, GivesTheDocumentedRectanglesFor600By400) {
   EXPECT_EQ(l.banner, (Rect{269, 340, 509, 380}));
 }
 
-TEST(ComputeLayout, GivesTheDocumentedRectanglesForOtherSizes) {
-  const MainLayout big = ComputeLayout(1000, 700);
-  EXPECT_EQ(big.prevButton, (Rect{9, 6, 99, 693}));
-  EXPECT_EQ(big.nextButton, (Rect{900, 6, 990, 693}));
-  EXPECT_EQ(big.wordField, (Rect{210, 105, 860, 154}));  // 209 with the nearest single to 0.21
-  EXPECT_EQ(big.hideMeaningBox, (Rect{150, 294, 200, 329}));
-  EXPECT_EQ(big.meaningField, (Rect{210, 294, 860, 574}));
-  EXPECT_EQ(big.banner, (Rect{449, 595, 849, 665}));
-  const MainLayout small = ComputeLayout(100, 100);
-  EXPECT_EQ(small.prevButton, (Rect{0, 0, 9, 99}));
-  EXPECT_EQ(small.nextButton, (Rect{90, 0, 99, 99}));
-  EXPECT_EQ(ComputeLayout(0, 0), MainLayout{});  // minimised: every rectangle empty
-}
-
 // The rule written out once more, formula by formula, from the constants' bits.
 float Bits(uint32_t bits) {
   float f;

@@ -15,231 +15,92 @@ import unittest
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 TOOL = os.path.join(ROOT, "tools", "art.py")
 SOURCES = os.path.join(ROOT, "resources", "art")
+URL = "https://pelmo.example.org/"
 
 
 def run(*args):
-    return subprocess.run([sys.executable, TOOL] + list(args),
-                          capture_output=True, text=True)
+    return subprocess.run([sys.executable, TOOL] + list(args), capture_output=True, text=True)
 
 
-def bmp_info(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    info = struct.unpack_from("<IiiHHIIiiII", data, 14)
-    return data, info
+class Art(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp()
+        self.out = os.path.join(self.dir, "out")
 
+    def tearDown(self):
+        shutil.rmtree(self.dir)
 
-class Outputs(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.dir = tempfile.mkdtemp()
-        result = run("all", cls.dir)
-        assert result.returncode == 0, result.stderr
+    def refused(self, result, words, case):
+        self.assertEqual(result.returncode, 1, case)
+        self.assertIn(words, result.stderr, case)
 
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.dir)
-
-    def test_check_accepts_what_all_writes(self):
-        result = run("check", self.dir)
-        self.assertEqual(result.returncode, 0, result.stderr)
-
-    def test_panel_bitmaps_are_header_palette_pixels(self):
-        for name, (w, h) in (("banner.bmp", (227, 34)), ("signature.bmp", (144, 47)),
-                             ("cover.bmp", (256, 64))):
-            data, info = bmp_info(os.path.join(self.dir, name))
-            size, width, height, planes, bpp, compression, size_image = info[:7]
-            stride = (w + 3) & ~3
-            self.assertEqual((size, width, height, planes, bpp, compression),
-                             (40, w, h, 1, 8, 0), name)
-            self.assertIn(info[9], (0, 256), name)
-            self.assertEqual(size_image, stride * h, name)
-            self.assertEqual(len(data), 14 + 40 + 1024 + size_image, name)
-
-    def test_banner_key_is_palette_entry_zero_only(self):
-        data, _ = bmp_info(os.path.join(self.dir, "banner.bmp"))
-        palette = [tuple(data[54 + 4 * i:54 + 4 * i + 3]) for i in range(256)]
-        self.assertEqual(palette[0], (0, 255, 0))  # stored blue, green, red
-        self.assertEqual(palette.count((0, 255, 0)), 1)
-        pixels = data[54 + 1024:]
-        self.assertGreater(sum(1 for p in pixels if p != 0), 500)
-
-    def test_cover_corners_and_centre(self):
-        data, _ = bmp_info(os.path.join(self.dir, "cover.bmp"))
-        palette = [tuple(reversed(data[54 + 4 * i:54 + 4 * i + 3])) for i in range(256)]
-        pixels = data[54 + 1024:]
-
-        def at(x, y):  # bottom-up rows of 256 bytes
-            return palette[pixels[(63 - y) * 256 + x]]
-
-        for x, y in ((0, 0), (255, 0), (0, 63), (255, 63)):
-            self.assertEqual(at(x, y), (192, 192, 192))
-        self.assertEqual(at(128, 32), (128, 128, 128))
-
-    def test_icon_has_16_32_and_48(self):
+    def test_writes_what_its_check_accepts_and_only_rewrites_changed_files(self):
+        self.assertEqual(run("all", self.dir).returncode, 0)
+        self.assertEqual(run("check", self.dir).returncode, 0)
         with open(os.path.join(self.dir, "icon.ico"), "rb") as f:
             data = f.read()
-        self.assertEqual(struct.unpack_from("<HHH", data, 0), (0, 1, 3))
-        sizes = [data[6 + 16 * i] for i in range(3)]
-        self.assertEqual(sizes, [16, 32, 48])
+        self.assertEqual([data[6 + 16 * i] for i in range(3)], [16, 32, 48])
+        banner = os.path.join(self.dir, "banner.bmp")
+        os.utime(banner, (1000000000, 1000000000))
+        self.assertEqual(run("banner", URL, banner).returncode, 0)
+        self.assertEqual(os.stat(banner).st_mtime, 1000000000)
+        # A host name in capitals is drawn as the lower-case one it means.
+        self.assertEqual(run("banner", "https://PELMO.example.org/", self.out).returncode, 0)
+        with open(banner, "rb") as a, open(self.out, "rb") as b:
+            self.assertEqual(a.read(), b.read())
 
-    def test_rerun_leaves_files_alone(self):
-        path = os.path.join(self.dir, "banner.bmp")
-        os.utime(path, (1000000000, 1000000000))
-        self.assertEqual(run("banner", "https://pelmo.example.org/", path).returncode, 0)
-        self.assertEqual(os.stat(path).st_mtime, 1000000000)
+    def test_check_refuses_bitmaps_the_panels_could_not_take(self):
+        for name, offset, value, words in (
+                ("cover.bmp", 14 + 32, 16, "biClrUsed 16"),
+                ("signature.bmp", 14 + 20, 0, "biSizeImage 0"),
+                ("banner.bmp", 14 + 40 + 4 * 200, 0x0000FF00, "2 palette entries are the key"),
+                ("banner.bmp", 14 + 40 + 4 * 16, 0x0040E040, "close to the key")):
+            self.assertEqual(run("all", self.dir).returncode, 0)
+            with open(os.path.join(self.dir, name), "r+b") as f:
+                f.seek(offset)
+                f.write(struct.pack("<I", value))
+            self.refused(run("check", self.dir), words, words)
 
-
-class Banner(unittest.TestCase):
-    def setUp(self):
-        self.dir = tempfile.mkdtemp()
-        self.out = os.path.join(self.dir, "b.bmp")
-
-    def tearDown(self):
-        shutil.rmtree(self.dir)
-
-    def test_forty_characters_fit(self):
-        result = run("banner", "http://www.example.com/~user/cards?id=42", self.out)
-        self.assertEqual(result.returncode, 0, result.stderr)
-
-    def test_host_in_capitals_is_drawn_in_lower_case(self):
-        a = run("banner", "https://PELMO.example.org/", self.out)
-        self.assertEqual(a.returncode, 0, a.stderr)
-        with open(self.out, "rb") as f:
-            upper = f.read()
-        run("banner", "https://pelmo.example.org/", self.out)
-        with open(self.out, "rb") as f:
-            self.assertEqual(f.read(), upper)
-
-    def test_refusals(self):
+    def test_refuses_addresses_it_cannot_draw_and_writes_nothing(self):
+        self.assertEqual(run("banner", "http://www.example.com/~user/cards?id=42", self.out)
+                         .returncode, 0)
+        os.remove(self.out)
         for url, words in (("https://example.org/" + "x" * 60, "does not fit"),
                            ("https://example.org/a b", "cannot draw ' '"),
-                           ("https://example.org/Cards", "capital"),
-                           ("", "empty")):
-            result = run("banner", url, self.out)
-            self.assertEqual(result.returncode, 1, url)
-            self.assertIn(words, result.stderr)
+                           ("https://example.org/Cards", "capital"), ("", "empty")):
+            self.refused(run("banner", url, self.out), words, url)
             self.assertFalse(os.path.exists(self.out))
+        for args in (["banner"], ["paint", "x"], []):
+            self.assertEqual(run(*args).returncode, 2, args)
 
-    def test_usage(self):
-        self.assertEqual(run("banner").returncode, 2)
-        self.assertEqual(run("paint", "x").returncode, 2)
-        self.assertEqual(run().returncode, 2)
-
-
-class Sources(unittest.TestCase):
-    """Each broken source is refused with its file and line."""
-
-    def setUp(self):
-        self.src = tempfile.mkdtemp()
-        for name in os.listdir(SOURCES):
-            shutil.copy(os.path.join(SOURCES, name), self.src)
-        self.out = os.path.join(self.src, "out")
-
-    def tearDown(self):
-        shutil.rmtree(self.src)
-
-    def spoil(self, name, old, new):
-        path = os.path.join(self.src, name)
-        with open(path) as f:
-            text = f.read()
-        self.assertIn(old, text)
-        with open(path, "w") as f:
-            f.write(text.replace(old, new, 1))
-
-    def refused(self, command, words):
-        result = run("--src", self.src, command, *(["https://x.org/"] if command == "banner"
-                                                    else []), self.out)
-        self.assertEqual(result.returncode, 1, result.stderr)
-        self.assertIn(words, result.stderr)
-        self.assertFalse(os.path.exists(self.out))
-
-    def test_sources_as_shipped_are_accepted(self):
-        result = run("--src", self.src, "all", self.out)
-        self.assertEqual(result.returncode, 0, result.stderr)
-
-    def test_font_stray_character(self):
-        self.spoil("font-large.txt", "\n.#####.\n", "\n.##x##.\n")
-        self.refused("banner", "font-large.txt:")
-
-    def test_font_ragged_row(self):
-        self.spoil("font-small.txt", "\n.##.\n", "\n.##..\n")
-        self.refused("banner", "pixels wide")
-
-    def test_font_glyph_drawn_twice(self):
-        self.spoil("font-small.txt", "[%]", "[z]")
-        self.refused("banner", "drawn twice")
-
-    def test_font_missing_glyph(self):
-        path = os.path.join(self.src, "font-small.txt")
-        with open(path) as f:
-            text = f.read()
-        with open(path, "w") as f:
-            f.write(text[:text.index("[#]")])
-        self.refused("banner", "no glyph for #")
-
-    def test_font_short_glyph(self):
-        self.spoil("font-large.txt", "[.]\n..\n", "[.]\n")
-        self.refused("banner", "rows, expected 14")
-
-    def test_icon_unknown_colour(self):
-        self.spoil("icon-32.txt", "KOOOO", "KOQOO")
-        self.refused("icon", "icon-32.txt:")
-
-    def test_icon_wrong_size(self):
-        self.spoil("icon-16.txt", "................\n", "...............\n")
-        self.refused("icon", "pixels wide, expected 16")
-
-    def test_icon_unused_legend_entry(self):
-        self.spoil("icon-48.txt", ". = none\n", ". = none\nz = 1 2 3\n")
-        self.refused("icon", "never used: z")
-
-    def test_signature_unclosed_stroke(self):
-        self.spoil("signature.txt", "end\n", "")
-        self.refused("signature", "signature.txt:")
-
-    def test_signature_point_off_the_page(self):
-        self.spoil("signature.txt", "stroke underline\n", "stroke underline\n  500 10 1\n")
-        self.refused("signature", "out of range")
-
-
-class Check(unittest.TestCase):
-    """The read-back check catches bitmaps the panel loader could not take."""
-
-    def setUp(self):
-        self.dir = tempfile.mkdtemp()
-        self.assertEqual(run("all", self.dir).returncode, 0)
-
-    def tearDown(self):
-        shutil.rmtree(self.dir)
-
-    def patch(self, name, offset, fmt, value):
-        path = os.path.join(self.dir, name)
-        with open(path, "r+b") as f:
-            f.seek(offset)
-            f.write(struct.pack(fmt, value))
-
-    def failed(self, words):
-        result = run("check", self.dir)
-        self.assertEqual(result.returncode, 1)
-        self.assertIn(words, result.stderr)
-
-    def test_short_palette(self):
-        self.patch("cover.bmp", 14 + 32, "<I", 16)
-        self.failed("biClrUsed 16")
-
-    def test_missing_image_size(self):
-        self.patch("signature.bmp", 14 + 20, "<I", 0)
-        self.failed("biSizeImage 0")
-
-    def test_second_green_entry(self):
-        self.patch("banner.bmp", 14 + 40 + 4 * 200, "<I", 0x0000FF00)
-        self.failed("2 palette entries are the key colour")
-
-    def test_green_tinted_lettering(self):
-        # Palette entry 16 is the frame colour; a greenish one would fringe on screen.
-        self.patch("banner.bmp", 14 + 40 + 4 * 16, "<I", 0x0040E040)
-        self.failed("close to the key")
+    def test_refuses_each_broken_source_naming_it(self):
+        src = os.path.join(self.dir, "src")
+        for name, old, new, command, words in (
+                ("font-large.txt", "\n.#####.\n", "\n.##x##.\n", "banner", "font-large.txt:"),
+                ("font-small.txt", "\n.##.\n", "\n.##..\n", "banner", "pixels wide"),
+                ("font-small.txt", "[%]", "[z]", "banner", "drawn twice"),
+                ("font-small.txt", "[#]", "\0", "banner", "no glyph for #"),
+                ("font-large.txt", "[.]\n..\n", "[.]\n", "banner", "rows, expected 14"),
+                ("icon-32.txt", "KOOOO", "KOQOO", "icon", "icon-32.txt:"),
+                ("icon-16.txt", "................\n", "...............\n", "icon",
+                 "pixels wide, expected 16"),
+                ("icon-48.txt", ". = none\n", ". = none\nz = 1 2 3\n", "icon", "never used: z"),
+                ("signature.txt", "end\n", "", "signature", "signature.txt:"),
+                ("signature.txt", "stroke underline\n", "stroke underline\n  500 10 1\n",
+                 "signature", "out of range")):
+            shutil.rmtree(src, ignore_errors=True)
+            shutil.copytree(SOURCES, src)
+            with open(os.path.join(src, name)) as f:
+                text = f.read()
+            self.assertIn(old, text)
+            # "\0" marks a cut: the rest of the file from there is dropped.
+            text = text.replace(old, new, 1)
+            text = text[:text.index("\0")] if "\0" in text else text
+            with open(os.path.join(src, name), "w") as f:
+                f.write(text)
+            args = ["--src", src, command] + (["https://x.org/"] if command == "banner" else [])
+            self.refused(run(*args, self.out), words, words)
+            self.assertFalse(os.path.exists(self.out))
 
 
 if __name__ == "__main__":

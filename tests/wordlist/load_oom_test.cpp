@@ -56,43 +56,41 @@ void Record(const char* message) {
   reported.push_back(message);
 }
 
-void LoadFailingAtEveryAllocation(bool persistent) {
+// With memory back, the message names the file ("メモリが足りないため、…を読み込めません。");
+// while it stays exhausted, the short one that needs no allocation ("メモリが足りません。").
+TEST(LoadOutOfMemory, EveryFailedAllocationIsReportedOnceAndLeavesNoRows) {
   std::string deck;
   for (int i = 0; i < 100; ++i) {
     deck += "word" + std::to_string(i) + ",w0!rd,\x88\xd3\x96\xa1 " + std::string(40, 'x') + "\r\n";
   }
-  testing::DeckFile file(deck);
+  testing::DeckFile file(deck, "oom.csv");
+  const std::string full =
+      "\x83\x81\x83\x82\x83\x8a\x82\xaa\x91\xab\x82\xe8\x82\xc8\x82\xa2\x82\xbd\x82\xdf\x81\x41"
+      "oom.csv\x82\xf0\x93\xc7\x82\xdd\x8d\x9e\x82\xdf\x82\xdc\x82\xb9\x82\xf1\x81\x42";
+  const std::string brief =
+      "\x83\x81\x83\x82\x83\x8a\x82\xaa\x91\xab\x82\xe8\x82\xdc\x82\xb9\x82\xf1\x81\x42";
   const LoadFailureHandler previous = SetLoadFailureHandler(&Record);
-  const std::string full = OutOfMemoryMessage(file.name());
-  int failures = 0;
-  for (long failAt = 0;; ++failAt) {
-    reported.clear();
-    WordList list;
-    failFromThenOn = persistent;
-    allocationsLeft = failAt;
-    const bool loaded = list.Load(file.name());
-    allocationsLeft = -1;
-    if (loaded) {
-      EXPECT_EQ(list.RowCount(), 100);
-      break;
+  for (const bool persistent : {false, true}) {
+    int failures = 0;
+    for (long failAt = 0;; ++failAt) {
+      reported.clear();
+      WordList list;
+      failFromThenOn = persistent;
+      allocationsLeft = failAt;
+      const bool loaded = list.Load(file.name());
+      allocationsLeft = -1;
+      if (loaded) {
+        EXPECT_EQ(list.RowCount(), 100);
+        break;
+      }
+      ++failures;
+      EXPECT_EQ(reported, std::vector<std::string>{persistent ? brief : full}) << failAt;
+      EXPECT_EQ(list.RowCount(), 0);
+      EXPECT_TRUE(list.fileOrder.empty());
     }
-    ++failures;
-    ASSERT_EQ(reported.size(), 1u) << "allocation " << failAt;
-    // With memory back, the message names the file; without, the short one is all there is.
-    EXPECT_EQ(reported[0], persistent ? kOutOfMemoryShortMessage : full) << "allocation " << failAt;
-    EXPECT_EQ(list.RowCount(), 0);
-    EXPECT_TRUE(list.fileOrder.empty());
+    EXPECT_GT(failures, 100);  // at least one per row: the failures reached the rows
   }
-  EXPECT_GT(failures, 100);  // at least one per row: the failures reached the rows
   SetLoadFailureHandler(previous);
-}
-
-TEST(LoadOutOfMemory, AnAllocationFailingOnceIsReportedWithTheFileName) {
-  LoadFailingAtEveryAllocation(false);
-}
-
-TEST(LoadOutOfMemory, MemoryThatStaysExhaustedStillGivesAReport) {
-  LoadFailingAtEveryAllocation(true);
 }
 
 }  // namespace
