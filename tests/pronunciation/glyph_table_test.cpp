@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
 #include <map>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -47,9 +50,20 @@ TEST(GlyphTable, HoldsExactlyTheKeysOfItsStructureAndFindsEach) {
     entries[std::string(e.token)] = e.id;
   }
   EXPECT_EQ(entries, expected);
-  const GlyphTable table;
+  // Guard bytes round the table: building its index stays inside it.
+  struct {
+    uint8_t before[64];
+    GlyphTable table;
+    uint8_t after[64];
+  } guarded;
+  std::memset(guarded.before, 0xA5, sizeof guarded.before);
+  std::memset(guarded.after, 0xA5, sizeof guarded.after);
+  new (&guarded.table) GlyphTable();
   for (const auto& [token, id] : expected) {
-    EXPECT_EQ(table.Find(token), std::optional<GlyphId>(id)) << '"' << token << '"';
+    EXPECT_EQ(guarded.table.Find(token), std::optional<GlyphId>(id)) << '"' << token << '"';
+  }
+  for (size_t i = 0; i < 64; ++i) {
+    ASSERT_TRUE(guarded.before[i] == 0xA5 && guarded.after[i] == 0xA5) << "guard byte " << i;
   }
 }
 
