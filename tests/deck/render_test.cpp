@@ -1,147 +1,129 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <map>
-#include <string>
-#include <vector>
 
-#include "deck/glyph_bitmaps.h"
+#include "deck/ipa.h"
+#include "deck/png.h"
 #include "deck/render.h"
-
-#ifndef PELMO_GLYPH_SOURCE_DIR
-#error "PELMO_GLYPH_SOURCE_DIR must name resources/glyphs"
-#endif
 
 namespace pelmo::deck {
 namespace {
 
-// The text art the viewer's bitmaps are made from, read here on its own: id -> rows of . and #.
-const std::map<GlyphId, std::vector<std::string>>& Art() {
-  static const std::map<GlyphId, std::vector<std::string>> art = [] {
-    std::map<GlyphId, std::vector<std::string>> out;
-    for (const auto& entry : std::filesystem::directory_iterator(PELMO_GLYPH_SOURCE_DIR)) {
-      const std::string name = entry.path().filename().string();
-      if (entry.path().extension() != ".txt") {
-        continue;
+// From the README's notation table: a letter is itself, a vowel letter with only a stress mark
+// its plain form, and "!" or "!!" adds U+0301 or U+0300 after the symbol.
+std::string ExpectedIpa(std::string token) {
+  static const std::map<std::string, std::string> kSymbols = {
+      {"a1", "ɑ"}, {"a2", "ʌ"}, {"ae", "æ"}, {"e1", "ə"}, {"e2", "ɚ"}, {"i1", "ɪ"},
+      {"o1", "ɔ"}, {"g1", "ʒ"}, {"ng", "ŋ"}, {"s1", "ʃ"}, {"s2", "θ"}, {"t1", "ð"},
+      {":", "ː"},  {";", "ː"},  {"<", "("},  {">", ")"}};
+  std::string mark;
+  for (; token.back() == '!'; token.pop_back()) {
+    mark = mark.empty() ? "\u0301" : "\u0300";
+  }
+  token = token.size() == 2 && token[1] == '0' ? token.substr(0, 1) : token;
+  return (kSymbols.count(token) ? kSymbols.at(token) : token) + mark;
+}
+
+TEST(Ipa, WritesEveryEntryOfTheGlyphTableAndNothingForOtherIds) {
+  for (const auto& [token, id] : GlyphTable::Entries()) {  // bracketed, any key reaches its entry
+    EXPECT_EQ(GlyphIpa(id), ExpectedIpa(std::string(token))) << token;
+    EXPECT_EQ(NotationToIpa("[" + std::string(token) + "]"), ExpectedIpa(std::string(token)));
+  }
+  for (const GlyphId id : {0, 106, 133, 299, 342, 349, 352}) {
+    EXPECT_FALSE(GlyphIpa(id)) << id;
+  }
+  // Folded, scanned, and what draws nothing left out: only the "[" of "[x", only ")" of "(1)".
+  EXPECT_EQ(NotationToIpa("Me0!g1e2 aend[ng]ng ka5t (1)[x"), "me\u0301ʒɚaendŋngkt)x");
+}
+
+uint32_t U32(const std::string& bytes, size_t at) {
+  uint32_t v = 0;
+  for (size_t i = at; i < at + 4; ++i) {
+    v = v << 8 | static_cast<unsigned char>(bytes.at(i));
+  }
+  return v;
+}
+
+// A reader for what the writer promises: an 8-bit greyscale PNG whose chunks carry their CRC,
+// and a zlib stream of stored blocks. "WIDTH x HEIGHT: block sizes", and the rows in `raw`.
+std::string DecodePng(const std::string& png, std::string& raw) {
+  std::map<std::string, std::string> chunks;
+  EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+  for (size_t at = 8; at < png.size(); at += 12 + U32(png, at)) {
+    const std::string typed = png.substr(at + 4, 4 + U32(png, at));
+    EXPECT_EQ(U32(png, at + 4 + typed.size()), Crc32(typed));
+    chunks[typed.substr(0, 4)] += typed.substr(4);
+  }
+  const std::string& z = chunks["IDAT"];
+  EXPECT_EQ(chunks["IHDR"].substr(8), std::string("\x08\0\0\0\0", 5));  // 8-bit grey, no interlace
+  EXPECT_EQ(chunks.size(), 3u);                                         // and IEND
+  EXPECT_EQ(z.substr(0, 2), "\x78\x01");  // deflate, 32 KiB window, a multiple of 31
+  std::string out =
+      std::to_string(U32(chunks["IHDR"], 0)) + " x " + std::to_string(U32(chunks["IHDR"], 4)) + ":";
+  size_t at = 2;
+  for (bool last = false; !last; at += 5) {
+    last = z.at(at) == 1;
+    EXPECT_EQ(z.at(at) & ~1, 0);            // stored
+    const uint32_t sizes = U32(z, at + 1);  // LEN and its complement, each low byte first
+    const size_t length = (sizes >> 24) | (sizes >> 8 & 0xFF00);
+    EXPECT_EQ(length ^ 0xFFFF, (sizes >> 8 & 0xFF) | (sizes << 8 & 0xFF00));
+    raw += z.substr(at + 5, length);
+    out += " " + std::to_string(length);
+    at += length;
+  }
+  EXPECT_EQ(U32(z, at), Adler32(raw));
+  EXPECT_EQ(at + 4, z.size());
+  return out;
+}
+
+TEST(Render, DrawsTheGlyphsEdgeToEdgeAsTheViewDoesAndScalesEachPixel) {
+  EXPECT_EQ(Crc32("123456789"), 0xCBF43926u);  // the published check values
+  EXPECT_EQ(Adler32("Wikipedia"), 0x11E60398u);
+  EXPECT_EQ(Adler32(std::string(5000, '\xFF')), 0x54B27596u);  // past the modulus
+  // A black border round white, the glyphs' art from column 6 of row 1; upper case folded, and
+  // "a5", spaces and "]" draw nothing.
+  const std::tuple<const char*, std::vector<std::string>, int, const char*> kCases[] = {
+      {"KA5T", {"117-k", "126-t"}, 1, "34 x 34: 1190"},
+      {"s1i0:p", {"339-esh", "321-i", "327-length-mark", "122-p"}, 3, "147 x 102: 15096"},
+      {"1 2 ]", {}, 2, "24 x 68: 1700"},
+      {"a0a0", {"300-a", "300-a"}, 16, "544 x 544: 65535 65535 65535 65535 34340"}};
+  for (const auto& [notation, glyphs, scale, size] : kCases) {
+    std::vector<std::string> canvas(34, "#.....");
+    for (const std::string& glyph : glyphs) {  // the text art the viewer's bitmaps are made from
+      std::ifstream art(std::string(PELMO_GLYPH_SOURCE_DIR) + "/" + glyph + ".txt");
+      for (std::string line, *row = &canvas[1]; std::getline(art, line); ++row) {
+        *row += line.substr(0, line.find('\r'));
       }
-      std::ifstream in(entry.path(), std::ios::binary);
-      std::vector<std::string> rows;
-      for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') {
-          line.pop_back();
-        }
-        rows.push_back(line);
-      }
-      out[std::stoi(name)] = rows;
     }
-    return out;
-  }();
-  return art;
-}
-
-TEST(GlyphBitmaps, AreTheViewersArtPixelForPixel) {
-  ASSERT_EQ(Art().size(), kGlyphBitmapCount);
-  for (const auto& [id, rows] : Art()) {
-    SCOPED_TRACE(id);
-    const GlyphBitmap* g = FindGlyphBitmap(id);
-    ASSERT_NE(g, nullptr);
-    ASSERT_EQ(rows.size(), 32u);
-    for (int y = 0; y < GlyphBitmap::kHeight; ++y) {
-      ASSERT_EQ(static_cast<int>(rows[y].size()), g->width);
-      for (int x = 0; x < g->width; ++x) {
-        ASSERT_EQ(g->Black(x, y), rows[y][x] == '#') << "row " << y << " column " << x;
+    canvas[0] = canvas[33] = std::string(canvas[1].size() + 6, '#');
+    std::string expected;
+    for (int y = 0; y < 34 * scale; ++y) {
+      expected += '\0';  // filter type None
+      const std::string row = y / scale % 33 ? canvas[y / scale] + ".....#" : canvas[y / scale];
+      for (size_t x = 0; x < row.size() * scale; ++x) {
+        expected += row[x / scale] == '#' ? '\0' : '\xFF';
       }
     }
-  }
-}
-
-TEST(GlyphBitmaps, CoverEveryIdOfTheGlyphTable) {
-  for (const GlyphEntry& entry : GlyphTable::Entries()) {
-    EXPECT_NE(FindGlyphBitmap(entry.id), nullptr) << entry.token;
-  }
-  EXPECT_EQ(FindGlyphBitmap(133), nullptr);
-}
-
-GrayImage Render(const std::string& notation, int scale = 1) {
-  GrayImage image;
-  std::string error;
-  EXPECT_TRUE(RenderNotation(notation, scale, image, error)) << error;
-  return image;
-}
-
-// Checks the art of `id` at canvas column `left`, row 1.
-void ExpectGlyphAt(const GrayImage& image, GlyphId id, int left) {
-  const std::vector<std::string>& rows = Art().at(id);
-  for (int y = 0; y < 32; ++y) {
-    for (int x = 0; x < static_cast<int>(rows[y].size()); ++x) {
-      ASSERT_EQ(image.At(left + x, 1 + y), rows[y][x] == '#' ? 0 : 255)
-          << "glyph " << id << " row " << y << " column " << x;
-    }
-  }
-}
-
-void ExpectBorderAndWhiteColumns(const GrayImage& image, int fromColumn, int toColumn) {
-  for (int x = 0; x < image.width; ++x) {
-    ASSERT_EQ(image.At(x, 0), 0) << x;
-    ASSERT_EQ(image.At(x, image.height - 1), 0) << x;
-  }
-  for (int y = 0; y < image.height; ++y) {
-    ASSERT_EQ(image.At(0, y), 0) << y;
-    ASSERT_EQ(image.At(image.width - 1, y), 0) << y;
-  }
-  for (int x = fromColumn; x < toColumn; ++x) {
-    for (int y = 1; y < image.height - 1; ++y) {
-      ASSERT_EQ(image.At(x, y), 255) << x << "," << y;
-    }
-  }
-}
-
-TEST(Render, LaysTwoGlyphsEdgeToEdgeFromColumnFiveAsTheViewDoes) {
-  const GrayImage image = Render("a0a0");  // two glyphs of width 11
-  ASSERT_EQ(image.width, 2 + 5 + 22 + 5);
-  ASSERT_EQ(image.height, 34);
-  ExpectBorderAndWhiteColumns(image, 1, 6);
-  ExpectGlyphAt(image, 300, 6);
-  ExpectGlyphAt(image, 300, 17);
-  ExpectBorderAndWhiteColumns(image, 28, 33);
-}
-
-TEST(Render, DrawsOnlyWhatTheViewDraws) {
-  const GrayImage image = Render("KA5T");  // folded; a5 draws nothing
-  ASSERT_EQ(image.width, 12 + 12 + 10);
-  ExpectGlyphAt(image, 117, 6);
-  ExpectGlyphAt(image, 126, 18);
-}
-
-TEST(Render, DrawsAnEmptyBorderedBoxForNothing) {
-  const GrayImage image = Render("1 2 ]");
-  ASSERT_EQ(image.width, 12);
-  ASSERT_EQ(image.height, 34);
-  ExpectBorderAndWhiteColumns(image, 1, 11);
-}
-
-TEST(Render, ScalesEveryPixelIntoASquare) {
-  const GrayImage one = Render("s1i0:p");
-  const GrayImage three = Render("s1i0:p", 3);
-  ASSERT_EQ(three.width, one.width * 3);
-  ASSERT_EQ(three.height, one.height * 3);
-  for (int y = 0; y < three.height; ++y) {
-    for (int x = 0; x < three.width; ++x) {
-      ASSERT_EQ(three.At(x, y), one.At(x / 3, y / 3)) << x << "," << y;
-    }
+    GrayImage image;
+    std::string error;
+    std::string raw;
+    ASSERT_TRUE(RenderNotation(notation, scale, image, error)) << error;
+    EXPECT_EQ(DecodePng(EncodePng(image), raw), size);
+    EXPECT_TRUE(raw == expected) << notation;
   }
 }
 
 TEST(Render, RefusesABadScaleOrAPictureTooWide) {
   GrayImage image;
   std::string error;
-  EXPECT_FALSE(RenderNotation("a", 0, image, error));
-  EXPECT_NE(error.find("scale"), std::string::npos);
-  EXPECT_FALSE(RenderNotation("a", kRenderMaxScale + 1, image, error));
-  EXPECT_TRUE(RenderNotation("a", kRenderMaxScale, image, error));
-  EXPECT_FALSE(RenderNotation(std::string(6000, 'm'), 1, image, error));  // 6000 * 17 pixels
-  EXPECT_NE(error.find("wide"), std::string::npos);
+  EXPECT_TRUE(!RenderNotation("a", 0, image, error) && !RenderNotation("a", 17, image, error));
+  EXPECT_EQ(error, "the scale must be a whole number from 1 to 16");
+  // m is 17 pixels wide: 3854 of them make 12 + 65518 = 65530 pixels, one more 65547.
+  EXPECT_TRUE(RenderNotation(std::string(3854, 'm'), 1, image, error) &&
+              RenderNotation("a", 16, image, error));
+  EXPECT_FALSE(RenderNotation(std::string(3855, 'm'), 1, image, error));
+  EXPECT_EQ(error, "the picture would be 65547 pixels wide; the limit is 65535");
 }
 
 }  // namespace

@@ -1,22 +1,15 @@
-// The command line as a whole: exit statuses, one-line errors, and inputs left as they were.
+// The command line's wiring: arguments, exit statuses, which stream says what, and which files
+// are written; what each command finds is tested on the pieces themselves.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "deck/tool.h"
 #include "tests/support/deck_file.h"
-
-#ifndef _WIN32
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
 
 namespace pelmo::deck {
 namespace {
@@ -25,333 +18,135 @@ using namespace std::string_literals;
 using pelmo::testing::DeckFile;
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Outcome Tool(const std::vector<std::string>& args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = RunDeckTool(args, out, err);
-  return {status, out.str(), err.str()};
-}
-
 std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-size_t Lines(const std::string& text) {
-  return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
-}
-
-// An error is one line that names the program.
-void ExpectOneLineError(const Outcome& run, const std::string& part) {
-  EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(Lines(run.err), 1u) << run.err;
-  EXPECT_EQ(run.err.rfind("pelmo-deck: ", 0), 0u) << run.err;
-  EXPECT_NE(run.err.find(part), std::string::npos) << run.err;
-}
-
-// Remembers a file's bytes and time, to show that a command left it alone.
-class Untouched {
- public:
-  explicit Untouched(std::string path)
-      : path_(std::move(path)), bytes_(ReadBytes(path_)), time_(fs::last_write_time(path_)) {}
-  ~Untouched() {
-    EXPECT_EQ(ReadBytes(path_), bytes_) << path_;
-    EXPECT_EQ(fs::last_write_time(path_), time_) << path_;
-  }
-
- private:
-  std::string path_;
-  std::string bytes_;
-  fs::file_time_type time_;
-};
-
-const std::string kGoodDeck = "cat,k[ae!]t,\x94\x4C\r\ndog,do1!g,\x8C\xA2\r\n";
-
-TEST(Tool, PrintsItsUsageWhenAskedAndFailsWithoutACommand) {
-  const Outcome help = Tool({"help"});
-  EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("usage: pelmo-deck"), std::string::npos);
-  for (const char* command : {"check", "ipa", "render", "import"}) {
-    EXPECT_NE(help.out.find(std::string("  ") + command), std::string::npos) << command;
-  }
-  const Outcome none = Tool({});
-  EXPECT_EQ(none.status, 2);
-  EXPECT_EQ(none.err, help.out);
-}
-
-struct Misuse {
-  const char* name;
+struct Invocation {
   std::vector<std::string> args;
-  const char* part;
+  int status;
+  std::string out;        // a part of standard output; empty: nothing may be written there
+  std::string err;        // a part of standard error, which must then be one line for status 2
+  std::string file = "";  // "NAME=its bytes" (of a picture the first) if written, "NAME" if not
 };
 
-const Misuse kMisuse[] = {
-    {"an unknown command", {"frobnicate"}, "unknown command"},
-    {"check without a file", {"check"}, "no file given"},
-    {"an unknown option", {"check", "--jsn", "x.csv"}, "unknown option --jsn"},
-    {"ipa without a notation", {"ipa"}, "no notation given"},
-    {"ipa with two notations", {"ipa", "a", "b"}, "one notation only"},
-    {"render without an output", {"render", "a"}, "an output file"},
-    {"render with a bad scale", {"render", "--scale", "0", "a", "x.png"}, "from 1 to 16"},
-    {"render with a scale that is no number", {"render", "--scale=x2", "a", "x.png"}, "scale"},
-    {"import without an output", {"import", "in.csv"}, "an input and an output"},
-    {"import with both formats", {"import", "--csv", "--tsv", "a", "b"}, "exclude"},
-    {"import with two characters for a comma",
-     {"import", "--comma", "ab", "a", "b"},
-     "one character"},
-    {"import with a comma for a comma", {"import", "--comma", ",", "a", "b"}, "code page 932"},
-    {"import with an emoji for a comma",
-     {"import", "--comma", "U+1F600", "a", "b"},
-     "code page 932"},
-    {"an option without its value", {"render", "a", "x.png", "--scale"}, "needs a value"},
-};
-
-TEST(Tool, RefusesMisuseInOneLine) {
-  for (const Misuse& m : kMisuse) {
-    SCOPED_TRACE(m.name);
-    ExpectOneLineError(Tool(m.args), m.part);
-  }
-}
-
-TEST(Check, ExitsZeroOneOrTwoBySeverity) {
-  DeckFile clean(kGoodDeck, "tool-clean.csv");
-  DeckFile warned("cat,ka5t,x\r\n", "tool-warned.csv");
-  DeckFile broken("cat,k,x\r\n\r\ndog,d,y\r\n", "tool-broken.csv");
-  EXPECT_EQ(Tool({"check", clean.name()}).status, 0);
-  const Outcome w = Tool({"check", warned.name()});
-  EXPECT_EQ(w.status, 1);
-  EXPECT_NE(w.out.find("tool-warned.csv:1:6: warning: "), std::string::npos) << w.out;
-  EXPECT_NE(w.out.find("tool-warned.csv: 0 errors, 1 warning, 1 note"), std::string::npos) << w.out;
-  const Outcome b = Tool({"check", broken.name()});
-  EXPECT_EQ(b.status, 2);
-  EXPECT_NE(b.out.find("tool-broken.csv:2: error: "), std::string::npos) << b.out;
-  // Several files: the worst status wins.
-  EXPECT_EQ(Tool({"check", clean.name(), warned.name()}).status, 1);
-}
-
-TEST(Check, WritesOneJsonObjectPerFindingAndLine) {
-  DeckFile warned("cat,ka5t,\"x\\\"y\r\n", "tool-json.csv");
-  const Outcome run = Tool({"check", "--json", warned.name()});
-  EXPECT_EQ(run.status, 1);
-  std::istringstream lines(run.out);
-  size_t objects = 0;
-  for (std::string line; std::getline(lines, line); ++objects) {
-    EXPECT_EQ(line.front(), '{') << line;
-    EXPECT_EQ(line.back(), '}') << line;
-    EXPECT_NE(line.find("\"file\":\"tool-json.csv\""), std::string::npos) << line;
-  }
-  EXPECT_EQ(objects, 2u) << run.out;  // the row count and the unknown token
-  EXPECT_NE(run.out.find(R"("line":1,"column":6,"severity":"warning","code":"unknown-token")"),
-            std::string::npos)
-      << run.out;
-}
-
-struct BadFile {
-  const char* name;
-  std::string bytes;
-  const char* part;
-};
-
-TEST(Check, GivesOneLineForEveryFileItCannotRead) {
-  const BadFile kBad[] = {
-      {"binary data", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR"s, "binary data"},
-      {"UTF-16 text",
-       "\xFF\xFE"
-       "c\0a\0t\0"s,
-       "UTF-16"},
-  };
-  for (const BadFile& b : kBad) {
-    SCOPED_TRACE(b.name);
-    DeckFile file(b.bytes, "tool-bad.csv");
-    Untouched same(file.name());
-    ExpectOneLineError(Tool({"check", file.name()}), b.part);
-    ExpectOneLineError(Tool({"import", file.name(), "tool-bad-out.csv"}), b.part);
-    EXPECT_FALSE(fs::exists("tool-bad-out.csv"));
-  }
-  ExpectOneLineError(Tool({"check", "tool-missing.csv"}), "tool-missing.csv: no such file");
-  fs::create_directories("tool-folder.csv");
-  ExpectOneLineError(Tool({"check", "tool-folder.csv"}), "a directory");
-  ExpectOneLineError(Tool({"import", "tool-folder.csv", "tool-bad-out.csv"}), "a directory");
-}
-
-TEST(Check, RefusesAFileTooLargeForAnyDeck) {
-  const std::string name = "tool-huge.csv";
-  { std::ofstream(name, std::ios::binary) << "cat,k,x\r\n"; }
-  fs::resize_file(name, (size_t{64} << 20) + 1);
-  ExpectOneLineError(Tool({"check", name}), "too large");
-  ExpectOneLineError(Tool({"import", name, "tool-huge-out.csv"}), "too large");
-  fs::remove(name);
-}
-
-#ifndef _WIN32
-TEST(Check, SaysWhenAFileCannotBeOpened) {
-  if (geteuid() == 0) {
-    GTEST_SKIP() << "root reads every file";
-  }
-  DeckFile file(kGoodDeck, "tool-locked.csv");
-  fs::permissions(file.name(), fs::perms::none);
-  ExpectOneLineError(Tool({"check", file.name()}), "cannot open");
-  fs::permissions(file.name(), fs::perms::owner_read | fs::perms::owner_write);
-}
-#endif
-
-TEST(Check, LeavesTheDeckAsItWas) {
-  DeckFile file("cat,ka5t,x\r\n\r\nlost,l,y\x1Amore", "tool-untouched.csv");
-  Untouched same(file.name());
-  EXPECT_EQ(Tool({"check", file.name()}).status, 2);
-  EXPECT_EQ(Tool({"check", "--json", file.name()}).status, 2);
-}
-
-TEST(Import, WritesTheDeckAndSaysHowManyRowsItWroteAndRefused) {
-  DeckFile in("cat,k[ae!]t,\xE7\x8C\xAB\nbad,\"k,t\",x\n,,\nend,e0,\"1\n2\"\n", "tool-in.csv");
-  Untouched same(in.name());
-  const Outcome run = Tool({"import", in.name(), "tool-out.csv"});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, "tool-out.csv: 2 rows written, 1 refused, 1 empty skipped\n");
-  EXPECT_EQ(run.err,
-            "tool-in.csv:2: pronunciation: a comma, at which the viewer ends the field (--comma "
-            "CHAR writes another character in its place) [comma]\n");
-  EXPECT_EQ(ReadBytes("tool-out.csv"), "cat,k[ae!]t,\x94\x4C\r\nend,e0,1\\n2\r\n");
-  EXPECT_FALSE(fs::exists("tool-out.csv.tmp"));
-  fs::remove("tool-out.csv");
-}
-
-TEST(Import, ReplacesAnOlderOutputWhole) {
-  DeckFile in("a,a0,x\n", "tool-in2.csv");
-  DeckFile old("old,o,a much longer line than the new deck has\r\n", "tool-old.csv");
-  EXPECT_EQ(Tool({"import", in.name(), old.name()}).status, 0);
-  EXPECT_EQ(ReadBytes(old.name()), "a,a0,x\r\n");
-  EXPECT_FALSE(fs::exists(old.name() + ".tmp"));
-}
-
-TEST(Import, NeverWritesOverItsInput) {
-  DeckFile in("a,a0,x\n", "tool-self.csv");
-  Untouched same(in.name());
-  ExpectOneLineError(Tool({"import", in.name(), in.name()}), "the input file");
-  ExpectOneLineError(Tool({"import", in.name(), "./" + in.name()}), "the input file");
-  std::error_code linkError;
-  fs::create_hard_link(in.name(), "tool-self-link.csv", linkError);
-  if (!linkError) {
-    ExpectOneLineError(Tool({"import", in.name(), "tool-self-link.csv"}), "the input file");
-    fs::remove("tool-self-link.csv");
-  }
-}
-
-TEST(Import, WritesNothingWhenNoRowCanBeWritten) {
-  DeckFile in("a,\"k,t\",x\n", "tool-none.csv");
-  const Outcome run = Tool({"import", in.name(), "tool-none-out.csv"});
-  EXPECT_EQ(run.status, 2);
-  EXPECT_NE(run.err.find("not written: no row to write (1 refused)"), std::string::npos) << run.err;
-  EXPECT_FALSE(fs::exists("tool-none-out.csv"));
-  DeckFile cp932("cat,k,\x94\x4C\n", "tool-sjis.csv");
-  ExpectOneLineError(Tool({"import", cp932.name(), "tool-none-out.csv"}), "not UTF-8");
-  EXPECT_FALSE(fs::exists("tool-none-out.csv"));
-  fs::create_directories("tool-out-folder");
-  ExpectOneLineError(Tool({"import", cp932.name(), "tool-out-folder"}), "a directory");
-}
-
-TEST(Import, WritesTheChosenCharacterForCommas) {
-  DeckFile in("a,k,\"x, y\"\n", "tool-comma.csv");
-  // The character as this system's command line carries it, and as a code point.
 #ifdef _WIN32
-  const std::string ideographicComma = "\x81\x41";
+const char kUnderAFile[] = "no such file";
 #else
-  const std::string ideographicComma = "\xE3\x80\x81";
+const char kUnderAFile[] = "cannot open: ";  // even for root: a file has nothing inside it
 #endif
-  for (const std::string& comma : {ideographicComma, std::string("U+3001")}) {
-    const Outcome run = Tool({"import", "--comma", comma, in.name(), "tool-comma-out.csv"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(ReadBytes("tool-comma-out.csv"), "a,k,x\x81\x41 y\r\n");
+
+// clang-format off
+const Invocation kInvocations[] = {
+    {{}, 2, "", "usage: pelmo-deck COMMAND"},
+    {{"help"}, 0, "usage: pelmo-deck COMMAND", ""},
+    {{"frobnicate"}, 2, "", "pelmo-deck: unknown command"},
+    {{"check"}, 2, "", "check: no file given (usage: pelmo-deck check [--json] FILE...)"},
+    {{"check", "--jsn", "ok.csv"}, 2, "", "check: unknown option --jsn (usage: "},
+    {{"ipa"}, 2, "", "ipa: no notation given (usage: pelmo-deck ipa NOTATION)"},
+    {{"ipa", "-", "a-"}, 2, "", "ipa: one notation only"},  // an option has a dash and a letter
+    {{"render", "a"}, 2, "", "render: a notation and an output file are needed (usage: "},
+    {{"render", "a", "t.png", "--scale"}, 2, "", "render: --scale needs a value", "t.png"},
+    {{"render", "--scale", "0", "a", "t.png"}, 2, "", "render: the scale must be a whole number"},
+    {{"render", "--scale=x2", "a", "t.png"}, 2, "", "render: --scale x2: the scale must be"},
+    {{"render", "--scale", "100", "a", "t.png"}, 2, "", "--scale 100: the scale", "t.png"},
+    {{"import", "in.csv"}, 2, "", "import: an input and an output file are needed (usage: "},
+    {{"import", "--csv", "--tsv", "in.csv", "t.csv"}, 2, "", "--csv and --tsv exclude", "t.csv"},
+    {{"import", "--comma", "ab", "in.csv", "t.csv"}, 2, "", "--comma ab: give one character"},
+    {{"import", "--comma", ",", "in.csv", "t.csv"}, 2, "", "in code page 932", "t.csv"},
+    {{"import", "--comma", "U+1F600", "in.csv", "t.csv"}, 2, "", "\xF0\x9F\x98\x80\xE2\x80\x9D:"},
+    {{"check", "ok.csv"}, 0, "ok.csv: note: 2 rows loaded [rows-loaded]\nok.csv: 0 errors, 0 warnings, 1 note\n", ""},
+    {{"check", "ok.csv", "warned.csv"}, 1, "\nwarned.csv:1:6: warning: \u201Ca5\u201D draws nothing", ""},
+    {{"check", "broken.csv", "ok.csv"}, 2, "broken.csv:2: error: reading stops at this empty line", ""},
+    {{"check", "--json", "warned.csv"}, 1,
+     R"({"file":"warned.csv","severity":"note","code":"rows-loaded","message":"1 row loaded","count":1})"
+     "\n" R"({"file":"warned.csv","line":1,"column":6,"severity":"warning","code":"unknown-token",)"
+     R"("message":"“a5” draws nothing: the glyph table has no such token","text":"a5"})" "\n"
+     R"({"file":"warned.csv","line":1,"column":9,"severity":"warning","code":"stray-character",)"
+     R"("message":"“\\<TAB><0x7F>” draws nothing: no token starts with it","text":"\\\t\u007f"})", ""},
+    {{"check", "missing.csv", "ok.csv"}, 2, "ok.csv: ", "check: missing.csv: no such file"},
+    {{"check", "folder"}, 2, "", "folder: a directory, not a file"},
+    {{"check", "ok.csv/x.csv"}, 2, "", kUnderAFile},
+    {{"check", "binary.csv"}, 2, "", "binary.csv: binary data, not text (a NUL byte at line 3, byte offset 8)"},
+    {{"check", "utf16.csv"}, 2, "", "utf16.csv: UTF-16 text (it starts with a UTF-16 byte-order mark)"},
+    {{"check", "huge.csv"}, 2, "", "huge.csv: too large: more than 64 MiB"},
+    {{"ipa", "s1i0:p"}, 0, "ʃiːp\n", ""},
+    {{"ipa", "/ka5#"}, 1, "k\n", "ipa: column 1: warning: “/” draws nothing: no token starts with it "
+     "[stray-character]\npelmo-deck: ipa: column 3: warning: “a5” draws nothing: the glyph table has "
+     "no such token [unknown-token]\npelmo-deck: ipa: column 5: warning: “#” draws nothing: no token "
+     "starts with it [stray-character]\n"},  // in the order of the notation
+    {{"ipa", "--", "-a0"}, 1, "a\n", "pelmo-deck: ipa: column 1: warning: "},
+    {{"render", "a0a0", "t.png"}, 0, "t.png: 34 x 34 pixels\n", "", "t.png=\x89PNG\r\n\x1a\n"},
+    {{"render", "--scale", "3", "[x", "t3.png"}, 1, "t3.png: 69 x 102", "[unmatched-bracket]\n", "t3.png="},
+    {{"render", "a", "folder"}, 2, "", "render: folder: a directory"},
+    {{"render", "a", "no/dir.png"}, 2, "", "render: no/dir.png: cannot create no/dir.png.tmp: ", "no/dir.png"},
+    {{"render", "a", "full.png"}, 2, "", "full.png: cannot find a free name for the temporary", "full.png"},
+    {{"import", "in.csv", "out.csv"}, 1, "out.csv: 2 rows written, 1 refused, 1 empty skipped; columns "
+     "after the third left out on 1 row\n", "in.csv:2: pronunciation: a comma, ",
+     "out.csv=cat,k[ae!]t,\x94\x4C\r\nend,e0,1\\n2\r\n"},
+    {{"import", "small.csv", "out.csv"}, 0, "out.csv: 1 row written, 0 refused\n", "",
+     "out.csv=a,a0,x\r\n"},  // replaces the longer deck before it whole
+    {{"import", "--comma", " ", "comma.csv", "t.csv"}, 0, "1 row", "", "t.csv=a,x y,\r\n"},
+    {{"import", "--comma", "U+3001", "comma.csv", "t.csv"}, 0, "1 row", "", "t.csv=a,x\x81\x41y,\r\n"},
+    {{"import", "small.csv", "./small.csv"}, 2, "", "./small.csv: this is the input file"},
+    {{"import", "small.csv", "link.csv"}, 2, "", "link.csv: this is the input file"},
+    {{"import", "empty.csv", "no.csv"}, 2, "", "import: no.csv: not written: no row to write (0 refused)\n", "no.csv"},
+    {{"import", "ok.csv", "no.csv"}, 2, "", "ok.csv: not UTF-8 text: the byte 0x94 on line 1 is no UTF-8", "no.csv"},
+    {{"import", "binary.csv", "no.csv"}, 2, "", "binary.csv: binary data", "no.csv"},
+    {{"import", "huge.csv", "no.csv"}, 2, "", "huge.csv: too large", "no.csv"},
+    {{"import", "folder", "no.csv"}, 2, "", "import: folder: a directory", "no.csv"},
+    {{"import", "small.csv", "folder"}, 2, "", "folder: a directory, not a file"},
+};
+// clang-format on
+
+TEST(Tool, WiresEachCommandToItsStatusItsStreamsAndItsFiles) {
+  // clang-format off
+  const std::pair<std::string, std::string> kInputs[] = {
+      {"ok.csv", "cat,k[ae!]t,\x94\x4C\r\ndog,do1!g,\x8C\xA2\r\n"}, {"warned.csv", "cat,ka5t\\\t\x7F,x\r\n"},
+      {"broken.csv", "cat,k,x\r\n\r\ndog,d,y\r\n"}, {"binary.csv", "\x89PNG\r\n\x1a\n\0\0\0\rIHDR"s}, {"utf16.csv", "\xFF\xFE"},
+      {"in.csv", "cat,k[ae!]t,\xE7\x8C\xAB\nbad,\"k,t\",x\n,,\nend,e0,\"1\n2\",more\n"},
+      {"comma.csv", "a,\"x,y\"\n"}, {"small.csv", "a,a0,x\n"}, {"empty.csv", ",,\n"}};
+  // clang-format on
+  std::vector<std::unique_ptr<DeckFile>> inputs;
+  for (const auto& [name, bytes] : kInputs) {
+    inputs.push_back(std::make_unique<DeckFile>(bytes, name));
   }
-  fs::remove("tool-comma-out.csv");
-}
-
-TEST(Ipa, PrintsIpaAndWarnsAboutWhatDrawsNothing) {
-  const Outcome clean = Tool({"ipa", "s1i0:p"});
-  EXPECT_EQ(clean.status, 0);
-  EXPECT_EQ(clean.out, "\xCA\x83i\xCB\x90p\n");
-  EXPECT_EQ(clean.err, "");
-  const Outcome warned = Tool({"ipa", "ka5t"});
-  EXPECT_EQ(warned.status, 1);
-  EXPECT_EQ(warned.out, "kt\n");
-  EXPECT_EQ(warned.err,
-            "pelmo-deck: ipa: column 2: warning: \xE2\x80\x9C"
-            "a5\xE2\x80\x9D draws nothing: the "
-            "glyph table has no such token [unknown-token]\n");
-  EXPECT_EQ(Tool({"ipa", "--", "-a0"}).out, "a\n");  // "--" ends the options
-}
-
-TEST(Render, WritesAPngOfTheSizeItNames) {
-  const Outcome run = Tool({"render", "a0a0", "tool-render.png"});
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "tool-render.png: 34 x 34 pixels\n");
-  const std::string png = ReadBytes("tool-render.png");
-  EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
-  const Outcome scaled = Tool({"render", "--scale", "3", "a0a0", "tool-render.png"});
-  EXPECT_EQ(scaled.out, "tool-render.png: 102 x 102 pixels\n");
-  const Outcome warned = Tool({"render", "[x", "tool-render.png"});
-  EXPECT_EQ(warned.status, 1);  // written, with a warning about the "["
-  EXPECT_NE(warned.err.find("[unmatched-bracket]"), std::string::npos) << warned.err;
-  EXPECT_FALSE(fs::exists("tool-render.png.tmp"));
-  fs::remove("tool-render.png");
-  fs::create_directories("tool-render-folder");
-  ExpectOneLineError(Tool({"render", "a", "tool-render-folder"}), "a directory");
-}
-
-#ifdef PELMO_DECK_EXE
-// The built program in a process of its own: what the shell sees.
-Outcome Process(const std::string& arguments) {
-  const std::string command =
-      std::string(PELMO_DECK_EXE) + " " + arguments + " 2>tool-process-err.txt";
-  Outcome run{-1, "", ""};
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) {
-    return run;
+  inputs.push_back(std::make_unique<DeckFile>(std::string((64 << 20) + 1, 'a'), "huge.csv"));
+  for (const char* name : {"t.png", "t3.png", "out.csv", "t.csv", "link.csv"}) {
+    fs::remove(name);  // the outputs of an earlier run
   }
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-    run.out.append(buffer, n);
+  fs::create_directories("folder");
+  fs::create_hard_link("small.csv", "link.csv");
+  for (int n = 0; n < 100; ++n) {  // every name for a temporary file beside full.png taken
+    inputs.push_back(std::make_unique<DeckFile>("", "full.png.tmp" + (n ? std::to_string(n) : "")));
   }
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.err = ReadBytes("tool-process-err.txt");
-  std::remove("tool-process-err.txt");
-  return run;
+  for (const Invocation& run : kInvocations) {
+    SCOPED_TRACE(::testing::PrintToString(run.args));
+    std::ostringstream out, err;
+    EXPECT_EQ(RunDeckTool(run.args, out, err), run.status);
+    const std::string said = err.str();
+    EXPECT_TRUE(run.out.empty() ? out.str().empty() : out.str().find(run.out) != std::string::npos)
+        << out.str();
+    EXPECT_TRUE(run.err.empty() ? said.empty() : said.find(run.err) != std::string::npos) << said;
+    if (run.status == 2 && !said.empty() && !run.args.empty()) {  // one line naming the program
+      EXPECT_TRUE(said.find('\n') == said.size() - 1 && said.rfind("pelmo-deck: ", 0) == 0);
+    }
+    const size_t equals = run.file.find('=');
+    const std::string name = run.file.substr(0, equals), bytes = run.file.substr(name.size());
+    EXPECT_EQ(fs::exists(name), equals != std::string::npos);
+    EXPECT_EQ(
+        "=" + ReadBytes(name).substr(0, name.find(".png") < name.size() ? bytes.size() - 1 : -1),
+        bytes.empty() ? "=" : bytes);
+  }
+  for (const auto& [name, bytes] : kInputs) {
+    EXPECT_EQ(ReadBytes(name), bytes) << name;  // no command writes to its input
+  }
+  for (const auto& entry : fs::directory_iterator(".")) {  // no temporary file left behind
+    const std::string name = entry.path().filename().string();
+    EXPECT_TRUE(name.find(".tmp") == std::string::npos || name.rfind("full.png", 0) == 0) << name;
+  }
 }
-
-TEST(Process, ExitsWithTheStatusOfItsFindings) {
-  DeckFile clean(kGoodDeck, "process-clean.csv");
-  DeckFile warned("cat,ka5t,x\r\n", "process-warned.csv");
-  DeckFile broken(
-      "\xEF\xBB\xBF"
-      "cat,k,x\r\n",
-      "process-broken.csv");
-  EXPECT_EQ(Process("check process-clean.csv").status, 0);
-  EXPECT_EQ(Process("check process-warned.csv").status, 1);
-  const Outcome b = Process("check --json process-broken.csv");
-  EXPECT_EQ(b.status, 2);
-  EXPECT_NE(b.out.find("\"code\":\"utf8-bom\""), std::string::npos) << b.out;
-}
-
-TEST(Process, SaysInOneLineWhatItCannotRead) {
-  const Outcome run = Process("check process-missing.csv");
-  EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.err, "pelmo-deck: check: process-missing.csv: no such file\n");
-  EXPECT_EQ(run.out, "");
-}
-
-TEST(Process, PrintsIpaAsUtf8) {
-  const Outcome run = Process("ipa 'pre1na2!!nsie0!i1s1e1n'");
-  EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out, "pr\xC9\x99n\xCA\x8C\xCC\x80nsie\xCC\x81\xC9\xAA\xCA\x83\xC9\x99n\n");
-}
-#endif
 
 }  // namespace
 }  // namespace pelmo::deck
