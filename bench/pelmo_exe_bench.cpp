@@ -1,9 +1,11 @@
 // pelmo.exe under real conditions: how long from process start until the first card is on
 // screen, for a one-row deck and for large ones, and how long a ">" click takes to repaint.
 // Runs as a Windows program (under Wine here), driving the real program like the tests do.
+// `pelmo_exe_bench --screenshot DECK OUT.bmp` instead saves the picture for the README.
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -16,6 +18,13 @@
 namespace {
 
 using pelmo::testing::PelmoProcess;
+
+double Seconds() {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -33,11 +42,13 @@ std::string Deck(size_t rows) {
 // Seconds from CreateProcess until the program's first card has been painted: its main window
 // is up and its message queue has gone idle, which happens only after the pending paints.
 double StartUp(const std::string& deck) {
-  PelmoProcess app(deck);
+  std::ofstream("pelmo.csv", std::ios::binary) << deck;  // written before the clock starts
+  const double start = Seconds();
+  PelmoProcess app(deck, false);
   if (!app.WaitForMainWindow()) {
     return -1;
   }
-  const double seconds = app.SecondsSinceStart();
+  const double seconds = Seconds() - start;  // the window is up and start-up has gone idle
   app.Close();
   return seconds;
 }
@@ -52,9 +63,55 @@ double Percentile(std::vector<double> v, double p) {
   return v[std::min(v.size() - 1, static_cast<size_t>(p * static_cast<double>(v.size())))];
 }
 
+// The sample deck's second card with its meaning hidden, the whole window as on screen.
+int SaveScreenshot(const std::string& deckPath, const std::string& out) {
+  PelmoProcess app(ReadFile(deckPath));
+  if (!app.WaitForMainWindow()) {
+    return 1;
+  }
+  app.Click(pelmo::testing::kNext);
+  app.Click(pelmo::testing::kHideMeaning);
+  RECT r;
+  GetWindowRect(app.main(), &r);
+  const int width = r.right - r.left;
+  const int height = r.bottom - r.top;
+  pelmo::testing::Canvas canvas(width, height);
+  // Wait for the cover to show in the meaning's place: the program paints on its own time.
+  if (!app.WaitForPixels(pelmo::testing::kMeaning, [](const pelmo::testing::Canvas& c) {
+        return c.Pixel(c.width / 2, c.height / 2) == RGB(128, 128, 128);
+      })) {
+    return 1;
+  }
+  HDC screen = GetDC(nullptr);
+  canvas.CopyFrom(screen, r.left, r.top);
+  ReleaseDC(nullptr, screen);
+  std::ofstream file(out, std::ios::binary);
+  const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
+  BITMAPFILEHEADER header = {0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+  header.bfSize = header.bfOffBits + rowBytes * static_cast<uint32_t>(height);
+  const BITMAPINFOHEADER info = {sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  file.write(reinterpret_cast<const char*>(&header), sizeof header);
+  file.write(reinterpret_cast<const char*>(&info), sizeof info);
+  std::string row(rowBytes, '\0');
+  for (int y = height - 1; y >= 0; --y) {
+    for (int x = 0; x < width; ++x) {
+      const COLORREF c = canvas.Pixel(x, y);
+      row[3 * x] = static_cast<char>(GetBValue(c));
+      row[3 * x + 1] = static_cast<char>(GetGValue(c));
+      row[3 * x + 2] = static_cast<char>(GetRValue(c));
+    }
+    file.write(row.data(), rowBytes);
+  }
+  app.Close();
+  return file ? 0 : 1;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--screenshot") {
+    return SaveScreenshot(argv[2], argv[3]);
+  }
   const int kRuns = 5;
   const size_t sizes[] = {1, 100000, 1000000};
   double medians[3] = {};

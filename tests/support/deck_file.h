@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -10,10 +12,11 @@
 
 namespace pelmo::testing {
 
-// A file written byte for byte in the test's working folder, removed again at the end.
+// A file written byte for byte in the test's working folder, removed again at the end. Unless
+// named, it is named after the running test: test suites may run side by side in one folder.
 class DeckFile {
  public:
-  explicit DeckFile(std::string_view bytes, std::string name = "test-deck.csv")
+  explicit DeckFile(std::string_view bytes, std::string name = NameForThisTest())
       : name_(std::move(name)) {
     std::ofstream out(name_, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -25,18 +28,21 @@ class DeckFile {
   const std::string& name() const { return name_; }
 
  private:
+  static std::string NameForThisTest() {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    return std::string(test->test_suite_name()) + "." + test->name() + ".csv";
+  }
+
   std::string name_;
 };
 
 // The rows of a list as plain strings, for comparing with one EXPECT_EQ.
 inline std::vector<std::vector<std::string>> Fields(const std::vector<WordRow>& rows) {
-  std::vector<std::vector<std::string>> out;
-  for (const WordRow& row : rows) {
-    std::vector<std::string> fields;
-    for (size_t i = 0; i < row.FieldCount(); ++i) {
-      fields.emplace_back(row.Field(i));
+  std::vector<std::vector<std::string>> out(rows.size());
+  for (size_t r = 0; r < rows.size(); ++r) {
+    for (size_t i = 0; i < rows[r].FieldCount(); ++i) {
+      out[r].emplace_back(rows[r].Field(i));
     }
-    out.push_back(std::move(fields));
   }
   return out;
 }

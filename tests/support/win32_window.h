@@ -2,84 +2,85 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 
 namespace pelmo::testing {
 
-// A real top-level window to parent the controls under test.
-class TestParent {
- public:
+// Polls `done` for up to 20 s, handling this thread's messages below WM_APP in between: under Wine
+// on a busy machine what usually takes milliseconds can take seconds.
+inline bool WaitUntil(const std::function<bool()>& done) {
+  for (const DWORD start = GetTickCount(); !done(); Sleep(10)) {
+    for (MSG m; PeekMessageA(&m, nullptr, 0, WM_APP - 1, PM_REMOVE);) {
+      DispatchMessageA(&m);
+    }
+    if (GetTickCount() - start > 20000) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// A real top-level window to parent the controls under test; its class has no cursor.
+struct TestParent {
   TestParent() {
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
+    WNDCLASSA wc = {};
     wc.lpfnWndProc = &DefWindowProcA;
     wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "pelmo test parent";
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    RegisterClassExA(&wc);  // fails harmlessly when already registered
-    window = CreateWindowExA(0, "pelmo test parent", "test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                             640, 480, nullptr, nullptr, wc.hInstance, nullptr);
+    wc.lpszClassName = "pelmo test parent";
+    RegisterClassA(&wc);  // fails harmlessly when already registered
+    window = CreateWindowExA(0, wc.lpszClassName, "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 640,
+                             480, nullptr, nullptr, wc.hInstance, nullptr);
   }
   ~TestParent() { DestroyWindow(window); }
-  TestParent(const TestParent&) = delete;
-  TestParent& operator=(const TestParent&) = delete;
-
-  HWND window = nullptr;
+  HWND window;
 };
 
-// A 32-bit top-down bitmap with a device context, to paint into and read back exactly.
+// A 32-bit top-down bitmap to paint or copy into and read back exactly. It starts in a colour
+// nothing paints, so a painter that never draws shows.
 class Canvas {
  public:
-  Canvas(int width, int height, COLORREF fill = RGB(1, 2, 3)) : width_(width), height_(height) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+  Canvas(int w, int h) : width(w), height(h) {
+    BITMAPINFO info = {{sizeof info.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     dc = CreateCompatibleDC(nullptr);
     bitmap_ =
         CreateDIBSection(dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
     previous_ = SelectObject(dc, bitmap_);
-    for (int i = 0; i < width * height; ++i) {
-      bits_[i] = GetBValue(fill) | GetGValue(fill) << 8 | GetRValue(fill) << 16;
-    }
+    std::fill(bits_, bits_ + w * h, 0x010203);
   }
   ~Canvas() {
     SelectObject(dc, previous_);
     DeleteObject(bitmap_);
     DeleteDC(dc);
   }
-  Canvas(const Canvas&) = delete;
-  Canvas& operator=(const Canvas&) = delete;
 
+  void CopyFrom(HDC source, int x, int y) {
+    BitBlt(dc, 0, 0, width, height, source, x, y, SRCCOPY);
+  }
   COLORREF Pixel(int x, int y) const {
     GdiFlush();
-    const uint32_t v = bits_[y * width_ + x];
-    return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+    const uint32_t v = bits_[y * width + x];
+    return RGB(v >> 16 & 0xFF, v >> 8 & 0xFF, v & 0xFF);
   }
-  // True when every pixel of the rectangle [x0, x1) x [y0, y1) has the colour.
-  bool All(int x0, int y0, int x1, int y1, COLORREF color) const {
-    for (int y = y0; y < y1; ++y) {
-      for (int x = x0; x < x1; ++x) {
-        if (Pixel(x, y) != color) {
-          return false;
-        }
+  // How many pixels of the rectangle, or of the whole canvas, have the colour.
+  int Count(COLORREF color, RECT r) const {
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y) {
+      for (int x = r.left; x < r.right; ++x) {
+        n += Pixel(x, y) == color;
       }
     }
-    return true;
+    return n;
   }
-  int width() const { return width_; }
-  int height() const { return height_; }
-
-  HDC dc = nullptr;
+  int Count(COLORREF color) const { return Count(color, {0, 0, width, height}); }
+  const int width, height;
+  HDC dc;
 
  private:
-  int width_;
-  int height_;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ previous_ = nullptr;
+  HBITMAP bitmap_;
+  HGDIOBJ previous_;
   uint32_t* bits_ = nullptr;
 };
 

@@ -1,136 +1,80 @@
+// How panels put their bitmap on screen, and the banner's hover. The window objects' wiring (ids,
+// classes, styles, showing and hiding) and the page a banner press opens, the end-to-end test
+// shows; which bitmaps are well formed and the mask for a key colour, the packed bitmap tests.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <string>
+
 #include "tests/support/win32_window.h"
-#include "ui/image_panel.h"
+#include "ui/link_banner.h"
 
 namespace pelmo {
 namespace {
 
-// Resources of this test program (see make_test_bitmaps.py).
-constexpr WORD kSolid = 601;       // 8 x 8 of (10, 20, 30)
-constexpr WORD kHalfKey = 602;     // 6 x 4: left half (10, 20, 30), right half two key entries
-constexpr WORD kOtherSolid = 608;  // 4 x 4 of (200, 100, 50)
-constexpr COLORREF kColor = RGB(10, 20, 30);
+constexpr WORD kBannerBitmap = 200;  // 227 x 34: orange lettering and frame on the key green
 constexpr COLORREF kKey = RGB(0, 255, 0);
+const COLORREF kFace = GetSysColor(COLOR_BTNFACE);
 
-COLORREF ButtonFace() {
-  return GetSysColor(COLOR_BTNFACE);
-}
-
-class ImagePanelTest : public ::testing::Test {
- protected:
-  void Make(ImagePanel& panel, int width, int height) {
-    panel.Create(0, 0, width, height, "", parent_.window, GetModuleHandleA(nullptr));
-  }
-  testing::TestParent parent_;
-};
-
-TEST_F(ImagePanelTest, AnUnloadedPanelPaintsButtonFaceOnly) {
-  ImagePanel panel;
-  Make(panel, 40, 30);
-  testing::Canvas canvas(40, 30);
-  panel.Paint(canvas.dc);
-  EXPECT_TRUE(canvas.All(0, 0, 40, 30, ButtonFace()));
-}
-
-TEST_F(ImagePanelTest, MarginZeroFillsTheControlWhateverItsAspect) {
-  for (SIZE size : {SIZE{400, 50}, SIZE{10, 80}, SIZE{1, 1}}) {
-    ImagePanel panel;
-    Make(panel, size.cx, size.cy);
-    panel.LoadBitmapResource(kSolid);
-    ASSERT_TRUE(panel.image.loaded);
-    testing::Canvas canvas(size.cx, size.cy);
-    panel.Paint(canvas.dc);
-    EXPECT_TRUE(canvas.All(0, 0, size.cx, size.cy, kColor)) << size.cx << "x" << size.cy;
-  }
-}
-
-TEST_F(ImagePanelTest, ANegativeMarginInsetsTheImageInsideAButtonFaceBorder) {
-  ImagePanel panel;
-  Make(panel, 227, 34);
-  panel.LoadBitmapResource(kSolid);
-  panel.margin = -3;
-  testing::Canvas canvas(227, 34);
-  panel.Paint(canvas.dc);
-  EXPECT_TRUE(canvas.All(3, 3, 224, 31, kColor));
-  EXPECT_TRUE(canvas.All(0, 0, 227, 3, ButtonFace()));
-  EXPECT_TRUE(canvas.All(0, 31, 227, 34, ButtonFace()));
-  EXPECT_TRUE(canvas.All(0, 3, 3, 31, ButtonFace()));
-  EXPECT_TRUE(canvas.All(224, 3, 227, 31, ButtonFace()));
-}
-
-TEST_F(ImagePanelTest, AKeyColourThatMatchesNothingPaintsOpaque) {
-  ImagePanel panel;
-  Make(panel, 30, 20);
-  panel.LoadBitmapResource(kSolid);
-  panel.SetTransparentColor(RGB(1, 2, 3));
-  ASSERT_TRUE(panel.image.hasMask);
-  for (uint32_t i = 0; i < panel.image.pixelBytes; ++i) {
-    ASSERT_EQ(panel.image.mask[i], 0) << i;
-  }
-  testing::Canvas canvas(30, 20);
-  panel.Paint(canvas.dc);
-  EXPECT_TRUE(canvas.All(0, 0, 30, 20, kColor));
-}
-
-TEST_F(ImagePanelTest, EveryPaletteEntryOfTheKeyColourBecomesTransparent) {
-  ImagePanel panel;
-  Make(panel, 60, 40);
-  panel.LoadBitmapResource(kHalfKey);
-  panel.SetTransparentColor(kKey);
-  // Both key entries are blackened in the image; the mask header is black then white.
-  const uint8_t* palette = panel.image.imageHeader + 40;
-  for (int entry : {7, 9}) {
-    EXPECT_EQ(palette[4 * entry] | palette[4 * entry + 1] | palette[4 * entry + 2], 0) << entry;
-  }
-  const uint8_t* maskPalette = panel.image.maskHeader + 40;
-  EXPECT_EQ(maskPalette[0] | maskPalette[1] | maskPalette[2] | maskPalette[3], 0);
-  EXPECT_EQ(maskPalette[4] & maskPalette[5] & maskPalette[6], 255);
-  testing::Canvas canvas(60, 40);
-  panel.Paint(canvas.dc);
-  EXPECT_TRUE(canvas.All(0, 0, 30, 40, kColor));
-  EXPECT_TRUE(canvas.All(30, 0, 60, 40, ButtonFace()));
-}
-
-TEST_F(ImagePanelTest, AMissingOrMalformedBitmapLeavesThePanelUnloaded) {
-  // Truncated, 24-bit, 16-colour, no biSizeImage, biSizeImage too small, and no such resource.
-  for (WORD id : {603, 604, 605, 606, 607, 999}) {
-    ImagePanel panel;
-    Make(panel, 20, 20);
-    panel.LoadBitmapResource(id);
-    panel.SetTransparentColor(kKey);
-    EXPECT_FALSE(panel.image.loaded) << id;
-    EXPECT_FALSE(panel.image.hasMask) << id;
-    testing::Canvas canvas(20, 20);
-    panel.Paint(canvas.dc);
-    EXPECT_TRUE(canvas.All(0, 0, 20, 20, ButtonFace())) << id;
-  }
-}
-
-TEST_F(ImagePanelTest, AFailedLoadKeepsTheImageAlreadyLoaded) {
-  ImagePanel panel;
-  Make(panel, 20, 20);
-  panel.LoadBitmapResource(kSolid);
-  panel.LoadBitmapResource(603);
-  testing::Canvas canvas(20, 20);
-  panel.Paint(canvas.dc);
-  EXPECT_TRUE(canvas.All(0, 0, 20, 20, kColor));
-  panel.LoadBitmapResource(kOtherSolid);
-  EXPECT_EQ(panel.image.width, 4);
-  panel.Paint(canvas.dc);
-  EXPECT_TRUE(canvas.All(0, 0, 20, 20, RGB(200, 100, 50)));
-}
-
-TEST_F(ImagePanelTest, WmPaintPaintsTheWindowThroughTheObject) {
-  ImagePanel panel;
-  Make(panel, 40, 30);
+// Away from the parent's corner, so that only the panel's size can matter.
+void Make(ImagePanel& panel, HWND parent, int width, int height, WORD bitmap) {
+  panel.Create(7, 5, width, height, "", parent, GetModuleHandleA(nullptr));
   panel.Attach();
-  panel.LoadBitmapResource(kSolid);
-  InvalidateRect(panel.window, nullptr, TRUE);
-  UpdateWindow(panel.window);
-  // Nothing left to paint: the object's WM_PAINT validated the window.
-  EXPECT_FALSE(GetUpdateRect(panel.window, nullptr, FALSE));
+  panel.LoadBitmapResource(bitmap);
+}
+
+TEST(ImagePanel, PaintsItsBitmapStretchedInsideItsMarginOverButtonFace) {
+  testing::TestParent parent;
+  // Bitmap (210, the cover: a grey rounded rectangle; 999: none), width, height, margin.
+  const int cases[][4] = {
+      {999, 40, 30, 0}, {210, 400, 50, 0}, {210, 10, 80, 0}, {210, 1, 1, 0}, {210, 227, 34, -3}};
+  for (const auto& [bitmap, width, height, margin] : cases) {
+    ImagePanel panel;
+    Make(panel, parent.window, width, height, static_cast<WORD>(bitmap));
+    panel.margin = margin;
+    testing::Canvas canvas(width, height);
+    panel.Paint(canvas.dc);
+    const RECT image = {-margin, -margin, width + margin,
+                        bitmap == 999 ? -margin : height + margin};
+    const int imageArea = (image.right - image.left) * (image.bottom - image.top);
+    EXPECT_EQ(canvas.Count(kFace, image), 0) << width << "x" << height;
+    EXPECT_EQ(canvas.Count(kFace), width * height - imageArea) << width << "x" << height;
+    EXPECT_EQ(canvas.Count(RGB(1, 2, 3)), 0) << "every pixel painted";
+  }
+}
+
+TEST(LinkBanner, RestsInsetForItsRecordedSizeAndGrowsUnderThePointerUntilItLeaves) {
+  testing::TestParent parent;
+  LinkBanner banner;
+  Make(banner, parent.window, 200, 100, kBannerBitmap);
+  banner.SetTransparentColor(kKey);
+  auto pointAt = [&](POINT p) {  // moves the real pointer over the parent's client area
+    ClientToScreen(parent.window, &p);
+    SetCursorPos(p.x, p.y);
+  };
+  pointAt({5, 300});
+  banner.SetBounds(20, 30, 247, 64);
+  EXPECT_EQ(banner.margin, -3);
+  RECT moved, expected = {20, 30, 247, 64};
+  GetWindowRect(banner.window, &moved);
+  MapWindowPoints(HWND_DESKTOP, parent.window, reinterpret_cast<POINT*>(&moved), 2);
+  EXPECT_TRUE(EqualRect(&moved, &expected));
+  pointAt({30, 40});
+  EXPECT_TRUE(testing::WaitUntil([&] { return banner.margin == 0; }));
+  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, MAKEINTRESOURCEA(32516)));  // IDC_UPARROW
+  banner.SetBounds(20, 30, 420, 80);  // a resize rests again, for the new size
+  EXPECT_EQ(banner.margin, -5);
+  pointAt({31, 40});
+  EXPECT_TRUE(testing::WaitUntil([&] { return banner.margin == 0; }));
+  testing::Canvas canvas(400, 50);
+  banner.Paint(canvas.dc);
+  // Enlarged, the banner has neither pure green nor black: the key turned transparent, and the mask
+  // lies exactly over the image (key pixels are black in the image, opaque ones in the mask).
+  EXPECT_EQ(canvas.Count(kKey) + canvas.Count(RGB(0, 0, 0)), 0);
+  EXPECT_LT(canvas.Count(kFace), 400 * 50);
+  pointAt({5, 300});  // over the parent, whose class has no cursor
+  EXPECT_TRUE(testing::WaitUntil([&] { return banner.margin == -5; }));
+  EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));  // IDC_ARROW
 }
 
 }  // namespace

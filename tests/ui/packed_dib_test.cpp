@@ -1,109 +1,90 @@
+// The platform-free part of the image panels and the banner, natively and under Wine.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
+#include <tuple>
+#include <utility>
 #include <vector>
 
+#include "ui/banner_margin.h"
 #include "ui/dib_image.h"
-#include "ui/packed_dib.h"
 
 namespace pelmo {
 namespace {
 
-// A packed 8-bit bitmap: header, 256 palette entries, padded rows.
-std::vector<uint8_t> Dib(int32_t width, int32_t height, uint16_t bits = 8,
-                         uint32_t colorsUsed = 256, int64_t sizeImage = -1, size_t extra = 0) {
-  const uint32_t rowBytes = (static_cast<uint32_t>(width) + 3) / 4 * 4;
-  const uint32_t pixels = rowBytes * static_cast<uint32_t>(height < 0 ? -height : height);
-  std::vector<uint8_t> b(1064 + pixels + extra);
-  auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&b[at], &v, 4); };
-  put32(0, 40);
-  put32(4, static_cast<uint32_t>(width));
-  put32(8, static_cast<uint32_t>(height));
-  b[12] = 1;
-  b[14] = static_cast<uint8_t>(bits);
-  put32(20, sizeImage < 0 ? pixels : static_cast<uint32_t>(sizeImage));
-  put32(32, colorsUsed);
+// A packed 8-bit bitmap (header, 256 palette entries, padded rows) of `extra` bytes more or less,
+// with 32-bit values patched in at given offsets.
+std::vector<uint8_t> Dib(uint32_t width, uint32_t height,
+                         std::vector<std::pair<size_t, uint32_t>> patches = {}, int extra = 0) {
+  const uint32_t pixels = (width + 3) / 4 * 4 * height;
+  std::vector<uint8_t> b(static_cast<size_t>(1064 + pixels + extra));
+  patches.insert(patches.begin(), {{0, 40},
+                                   {4, width},
+                                   {8, height},
+                                   {12, 0x80001},
+                                   {20, pixels},
+                                   {32, 256}});  // planes 1, 8 bits; biSizeImage; biClrUsed
+  for (const auto& [at, value] : patches) {
+    std::memcpy(&b[at], &value, 4);
+  }
   return b;
 }
 
-std::vector<uint8_t> Truncated(std::vector<uint8_t> bytes, size_t size) {
-  bytes.resize(size);
-  return bytes;
-}
-
 TEST(CheckPackedDib, AcceptsOnlyWellFormedEightBitBitmaps) {
-  const struct {
-    const char* what;
-    std::vector<uint8_t> bytes;
-    bool ok;
-  } cases[] = {
+  const std::tuple<const char*, std::vector<uint8_t>, bool> cases[] = {
       {"227 x 34", Dib(227, 34), true},
-      {"biClrUsed 0 means 256", Dib(5, 3, 8, 0), true},
-      {"trailing bytes are fine", Dib(5, 3, 8, 256, -1, 7), true},
-      {"24 bits per pixel", Dib(5, 3, 24), false},
-      {"16 colours", Dib(5, 3, 8, 16), false},
-      {"no biSizeImage", Dib(5, 3, 8, 256, 0), false},
-      {"biSizeImage short of the padded rows", Dib(5, 3, 8, 256, 15), false},
-      {"biSizeImage past the data", Dib(5, 3, 8, 256, 28), false},
-      {"zero width", Dib(0, 3, 8, 256, 4), false},
-      {"top-down", Dib(5, -3), false},
-      {"header and palette only", Truncated(Dib(5, 3), 1064), false},
-      {"one pixel byte short", Truncated(Dib(5, 3), 1064 + 23), false},
+      {"biClrUsed 0 means 256", Dib(5, 3, {{32, 0}}), true},
+      {"trailing bytes are fine", Dib(5, 3, {}, 7), true},
+      {"24 bits per pixel", Dib(5, 3, {{12, 0x180001}}), false},
+      {"16 colours", Dib(5, 3, {{32, 16}}), false},
+      {"no biSizeImage", Dib(5, 3, {{20, 0}}), false},
+      {"biSizeImage short of the padded rows", Dib(5, 3, {{20, 23}}), false},
+      {"biSizeImage past the data", Dib(5, 3, {{20, 28}}), false},
+      {"biSizeImage so large the sum wraps", Dib(4, 1, {{20, 0xFFFFFFF0u}}), false},
+      {"rows so wide their size wraps", Dib(4, 1, {{4, 0x7FFFFFFF}}), false},
+      {"zero width", Dib(0, 3, {{20, 4}}, 4), false},
+      {"top-down", Dib(5, 3, {{8, static_cast<uint32_t>(-3)}}), false},
+      {"compressed (BI_RLE8)", Dib(5, 3, {{16, 1}}), false},
+      {"a V4 header", Dib(5, 3, {{0, 108}}), false},
+      {"header and palette only", Dib(5, 3, {}, -24), false},
+      {"one pixel byte short", Dib(5, 3, {}, -1), false},
       {"shorter than a palette", std::vector<uint8_t>(100), false},
-      {"nothing", {}, false},
-  };
-  for (const auto& c : cases) {
+      {"nothing", {}, false}};
+  for (const auto& [what, bytes, ok] : cases) {
     PackedDibLayout layout;
-    EXPECT_EQ(CheckPackedDib(c.bytes.data(), c.bytes.size(), &layout), c.ok) << c.what;
+    EXPECT_EQ(CheckPackedDib(bytes.data(), bytes.size(), &layout), ok) << what;
   }
-  std::vector<uint8_t> compressed = Dib(5, 3);
-  compressed[16] = 1;  // BI_RLE8
-  EXPECT_FALSE(CheckPackedDib(compressed.data(), compressed.size(), nullptr));
-  std::vector<uint8_t> otherHeader = Dib(5, 3);
-  otherHeader[0] = 108;  // a V4 header
-  EXPECT_FALSE(CheckPackedDib(otherHeader.data(), otherHeader.size(), nullptr));
-}
-
-TEST(CheckPackedDib, AHugeBiSizeImageDoesNotWrapAround) {
-  std::vector<uint8_t> b = Dib(4, 1);
-  const uint32_t huge = 0xFFFFFFF0u;
-  std::memcpy(&b[20], &huge, 4);
-  EXPECT_FALSE(CheckPackedDib(b.data(), b.size(), nullptr));
-  std::vector<uint8_t> wide = Dib(4, 1);
-  const uint32_t width = 0x7FFFFFFF;
-  std::memcpy(&wide[4], &width, 4);
-  EXPECT_FALSE(CheckPackedDib(wide.data(), wide.size(), nullptr));
 }
 
 TEST(DibImage, TransparencyMaskMarksEveryKeyEntryIncludingRowPadding) {
-  std::vector<uint8_t> b = Dib(3, 2);
-  uint8_t* palette = &b[40];
-  palette[4 * 7 + 1] = 255;                          // entry 7: pure green
-  palette[4 * 9 + 1] = 255;                          // entry 9: pure green too
-  palette[4 * 5 + 2] = 200;                          // entry 5: red
-  const uint8_t rows[8] = {7, 5, 9, 7, 5, 5, 9, 0};  // the 4th byte of each row is padding
-  std::memcpy(&b[1064], rows, sizeof rows);
+  // Entries 7 and 9 pure green, 5 red; the 4th byte of each row is padding.
+  std::vector<uint8_t> b = Dib(3, 2,
+                               {{40 + 4 * 7, 0xFF00},
+                                {40 + 4 * 9, 0xFF00},
+                                {40 + 4 * 5, 0xC80000},
+                                {1064, 0x07090507},
+                                {1068, 0x00090505}});
   DibImage image;
   ASSERT_TRUE(image.Load(b.data(), b.size()));
   ASSERT_TRUE(image.SetTransparentColor(0x00FF00));
   const uint8_t expected[8] = {1, 0, 1, 1, 0, 0, 1, 0};
   EXPECT_EQ(std::memcmp(image.mask, expected, 8), 0);
-  EXPECT_EQ(image.imageHeader[40 + 4 * 7 + 1], 0);
-  EXPECT_EQ(image.imageHeader[40 + 4 * 9 + 1], 0);
+  EXPECT_EQ(image.imageHeader[40 + 4 * 7 + 1] | image.imageHeader[40 + 4 * 9 + 1], 0);
   EXPECT_EQ(image.imageHeader[40 + 4 * 5 + 2], 200);
   // The mask header copied the palette before blackening, then took black and white.
   EXPECT_EQ(image.maskHeader[40 + 4 * 7 + 1], 255);
+  EXPECT_EQ(image.maskHeader[40] | image.maskHeader[41] | image.maskHeader[42], 0);
   EXPECT_EQ(image.maskHeader[44] & image.maskHeader[45] & image.maskHeader[46], 255);
 }
 
-TEST(DibImage, RefusesToMaskOrLoadWhatIsNotThere) {
-  DibImage image;
-  EXPECT_FALSE(image.SetTransparentColor(0x00FF00));
-  std::vector<uint8_t> bad = Dib(3, 2, 24);
-  EXPECT_FALSE(image.Load(bad.data(), bad.size()));
-  EXPECT_FALSE(image.loaded);
-  EXPECT_EQ(image.pixels, nullptr);
+TEST(RestMargin, IsATenthOfTheSmallerSideAndAtLeastOnePixel) {
+  const std::tuple<int, int, int> cases[] = {
+      {227, 34, -3}, {400, 50, -5}, {50, 400, -5}, {9, 300, -1}, {300, 9, -1},
+      {10, 10, -1},  {19, 40, -1},  {20, 20, -2},  {0, 0, -1},   {65535, 65535, -6553}};
+  for (const auto& [width, height, margin] : cases) {
+    EXPECT_EQ(RestMarginFor(width, height), margin) << width << "x" << height;
+  }
 }
 
 }  // namespace
