@@ -1,6 +1,7 @@
 #include "deck/check.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <istream>
 #include <map>
@@ -52,6 +53,7 @@ class FindingList {
   explicit FindingList(std::vector<Finding>& findings) : findings_(findings) {}
 
   void Add(Finding finding) {
+    ++totals_[static_cast<size_t>(finding.severity)];
     if (++counts_[finding.code] <= kListedPerCode) {
       findings_.push_back(std::move(finding));
     }
@@ -66,13 +68,18 @@ class FindingList {
         f.text = code;
         f.count = count - kListedPerCode;
         findings_.push_back(std::move(f));
+        ++totals_[static_cast<size_t>(Severity::kNote)];
       }
     }
   }
 
+  // Findings of each severity, listed or only counted.
+  const SeverityTotals& totals() const { return totals_; }
+
  private:
   std::vector<Finding>& findings_;
   std::map<std::string, size_t> counts_;
+  SeverityTotals totals_ = {};
 };
 
 std::string HexBytes(std::string_view bytes) {
@@ -143,16 +150,44 @@ void ReportWhereReadingStops(std::string_view bytes, TextLineReader& reader, boo
   findings.Add(std::move(f));
 }
 
-// Valid UTF-8 that code page 932 reads as nonsense: invalid pairs, or one-byte katakana, which
-// UTF-8 continuation bytes fall on and real decks hardly use.
+// What a Japanese-English deck saved as UTF-8 holds: Latin letters with accents, IPA, punctuation,
+// and the Japanese and full-width blocks (and emoji). Greek, Cyrillic, Hebrew and the like, where
+// the one-byte katakana pairs of a code page 932 line fall when read as UTF-8, are not in it.
+bool PlausibleInUtf8Deck(char32_t c) {
+  return c < 0x80 || (c >= 0xA0 && c <= 0x36F) || (c >= 0x1E00 && c <= 0x1EFF) ||
+         (c >= 0x2000 && c <= 0x2BFF) || (c >= 0x3000 && c <= 0x9FFF) ||
+         (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFFEF) || c >= 0x1F000;
+}
+
+// A line that reads sensibly as UTF-8 and not as code page 932. Valid UTF-8 of plausible
+// characters is not enough, since short runs of one-byte katakana are valid UTF-8 too: the code
+// page 932 reading must also fail, or the UTF-8 one hold a character of three or more bytes (as
+// every Japanese one has), or a one-byte katakana stand right after a Latin letter, as the
+// halves of "é" do in "café".
 bool ReadsAsUtf8(std::string_view text) {
   if (std::none_of(text.begin(), text.end(), [](char c) { return (c & 0x80) != 0; }) ||
       FirstInvalidUtf8(text)) {
     return false;
   }
+  bool wide = false;
+  for (size_t i = 0; i < text.size();) {
+    const DecodedChar c = DecodeUtf8At(text, i);
+    if (!PlausibleInUtf8Deck(c.codePoint.value_or(0))) {
+      return false;
+    }
+    wide = wide || c.length >= 3;
+    i += c.length;
+  }
+  if (wide) {
+    return true;
+  }
   for (size_t i = 0; i < text.size();) {
     const DecodedChar c = DecodeCp932At(text, i);
-    if (!c.codePoint || (*c.codePoint >= 0xFF61 && *c.codePoint <= 0xFF9F)) {
+    if (!c.codePoint) {
+      return true;
+    }
+    const bool kana = *c.codePoint >= 0xFF61 && *c.codePoint <= 0xFF9F;
+    if (kana && i > 0 && std::isalpha(static_cast<unsigned char>(text[i - 1]))) {
       return true;
     }
     i += c.length;
@@ -225,15 +260,49 @@ void ReportLoneCarriageReturns(std::string_view line, size_t lineNumber, Finding
   findings.Add(std::move(f));
 }
 
+// Why a comma of the line does not separate, as the viewer's splitter sees it: the column of the
+// first such comma and the cause. Empty when every comma separates.
+std::string SwallowedComma(std::string_view line) {
+  bool quoted = false;
+  size_t opened = 0;        // the column of the quote that opened the quotation
+  size_t blockedQuote = 0;  // within it, a quote after a second byte 0x5C, which closes nothing
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (static_cast<unsigned char>(line[i]) >= 0x80) {
+      if (i + 1 < line.size() && line[i + 1] == ',') {
+        return "the comma at column " + std::to_string(i + 2) +
+               " is taken for the second byte of a two-byte character";
+      }
+      if (quoted && blockedQuote == 0 && i + 2 < line.size() && line[i + 1] == '\\' &&
+          line[i + 2] == '"') {
+        blockedQuote = i + 3;
+      }
+      ++i;
+    } else if (line[i] == '"' && (i == 0 || line[i - 1] != '\\')) {
+      quoted = !quoted;
+      opened = i + 1;
+      blockedQuote = 0;
+    } else if (line[i] == ',' && quoted) {
+      std::string why = "the comma at column " + std::to_string(i + 1) +
+                        " is inside the double quotes opened at column " + std::to_string(opened);
+      if (blockedQuote != 0) {
+        why += ", which the quote at column " + std::to_string(blockedQuote) +
+               " does not close: the character before it ends in a backslash byte";
+      }
+      return why;
+    }
+  }
+  return {};
+}
+
 void ReportFieldCount(const WordRow& row, size_t lineNumber, FindingList& findings) {
   const size_t n = row.FieldCount();
-  if (n == 1) {
+  if (n == 1 || n == 2) {
+    const std::string why = SwallowedComma(row.Line());
     findings.Add(Make(Severity::kWarning, "short-row", lineNumber, 0,
-                      "only one field (no comma): the card shows no pronunciation and no "
-                      "meaning"));
-  } else if (n == 2) {
-    findings.Add(Make(Severity::kWarning, "short-row", lineNumber, 0,
-                      "only two fields: the card shows no meaning"));
+                      n == 1 ? "only one field (" + (why.empty() ? "no comma" : why) +
+                                   "): the card shows no pronunciation and no meaning"
+                             : "only two fields" + (why.empty() ? "" : " (" + why + ")") +
+                                   ": the card shows no meaning"));
   } else if (n > 3) {
     const size_t comma = static_cast<size_t>(row.Field(3).data() - row.Line().data());
     Finding f = Make(Severity::kWarning, "extra-fields", lineNumber, comma,
@@ -247,13 +316,16 @@ void ReportFieldCount(const WordRow& row, size_t lineNumber, FindingList& findin
 }
 
 // The meaning's escapes work on bytes, so a character whose second byte is a backslash (ソ, 表,
-// 能, ...) starts an escape with the byte after it.
+// 能, ...) can start one: the first pass turns it and an n after it into a line break; the second
+// shrinks it and a backslash after it to one, unless the first pass has already taken that
+// backslash, with an n after it, for a line break of its own.
 void ReportEatenCharacters(std::string_view meaning, size_t firstColumn, size_t lineNumber,
                            FindingList& findings) {
+  auto at = [&](size_t k) { return k < meaning.size() ? meaning[k] : '\0'; };
   for (size_t i = 0; i < meaning.size();) {
     const DecodedChar c = DecodeCp932At(meaning, i);
-    if (c.codePoint && c.length == 2 && meaning[i + 1] == '\\' && i + 2 < meaning.size() &&
-        (meaning[i + 2] == 'n' || meaning[i + 2] == '\\')) {
+    if (c.codePoint && c.length == 2 && meaning[i + 1] == '\\' &&
+        (at(i + 2) == 'n' || (at(i + 2) == '\\' && at(i + 3) != 'n'))) {
       const std::string shown = Cp932ToUtf8(meaning.substr(i, 2));
       Finding f =
           Make(Severity::kWarning, "escape-eats-character", lineNumber, firstColumn + i,
@@ -328,11 +400,8 @@ void CheckRow(const WordRow& row, size_t lineNumber, FindingList& findings, Utf8
   ReportLoneCarriageReturns(line, lineNumber, findings);
   ReportFieldCount(row, lineNumber, findings);
   if (row.FieldCount() >= 2) {
-    std::vector<Finding> notation;
-    AddNotationFindings(row.Field(1), lineNumber, ColumnOf(row, 1), true, notation);
-    for (Finding& f : notation) {
-      findings.Add(std::move(f));
-    }
+    AddNotationFindings(row.Field(1), lineNumber, ColumnOf(row, 1), true,
+                        [&](Finding&& f) { findings.Add(std::move(f)); });
   }
   if (row.FieldCount() >= 3 && !isUtf8) {
     ReportEatenCharacters(row.Field(2), ColumnOf(row, 2), lineNumber, findings);
@@ -341,12 +410,14 @@ void CheckRow(const WordRow& row, size_t lineNumber, FindingList& findings, Utf8
 
 }  // namespace
 
-bool CheckDeckFile(const std::string& path, std::vector<Finding>& findings, std::string& error) {
+bool CheckDeckFile(const std::string& path, std::vector<Finding>& findings, std::string& error,
+                   SeverityTotals* totals) {
   std::string bytes;
   if (!ReadInputFile(path, bytes, error)) {
     return false;
   }
-  error = DescribeNonText(bytes);
+  // What follows the first 0x1A the viewer never reads, NUL bytes or not.
+  error = DescribeNonText(std::string_view(bytes).substr(0, bytes.find('\x1a')));
   if (!error.empty()) {
     return false;
   }
@@ -380,6 +451,9 @@ bool CheckDeckFile(const std::string& path, std::vector<Finding>& findings, std:
   ReportWhereReadingStops(bytes, reader, atEmptyLine, lineNumber, list);
   utf8.Report(list);
   list.Finish();
+  if (totals) {
+    *totals = list.totals();
+  }
   std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) {
     return a.line != b.line ? a.line < b.line : a.column < b.column;
   });

@@ -18,11 +18,6 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-bool Exists(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0;
-}
-
 }  // namespace
 
 bool IsDirectory(const std::string& path) {
@@ -30,7 +25,7 @@ bool IsDirectory(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == S_IFDIR;
 }
 
-bool ReadInputFile(const std::string& path, std::string& bytes, std::string& error) {
+bool ReadInputFile(const std::string& path, std::string& bytes, std::string& error, size_t limit) {
   if (IsDirectory(path)) {
     error = "a directory, not a file";
     return false;
@@ -46,9 +41,8 @@ bool ReadInputFile(const std::string& path, std::string& bytes, std::string& err
   char chunk[1 << 16];
   for (;;) {
     const size_t n = std::fread(chunk, 1, sizeof chunk, f.get());
-    if (bytes.size() + n > kMaxInputBytes) {
-      error = "too large: more than " + std::to_string(kMaxInputBytes >> 20) +
-              " MiB, which no deck needs";
+    if (bytes.size() + n > limit) {
+      error = "too large: more than " + std::to_string(limit >> 20) + " MiB, which no deck needs";
       return false;
     }
     bytes.append(chunk, n);
@@ -87,22 +81,31 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     error = "a directory, not a file";
     return false;
   }
+  const ExistingFile existing = InspectFile(path);
+  if (existing.link) {
+    error = "a symbolic link; pelmo-deck replaces only plain files, so name the file it points to";
+    return false;
+  }
+  if (existing.readOnly) {
+    error = "read-only; make it writable first if it is to be replaced";
+    return false;
+  }
+  // Made exclusively: a name that something already has, even a dangling link, is passed over.
   std::string temporary;
-  for (int n = 0;; ++n) {
-    temporary = path + ".tmp" + (n == 0 ? std::string() : std::to_string(n));
-    if (!Exists(temporary)) {
-      break;
-    }
-    if (n == 99) {
+  File f;
+  for (int n = 0; !f; ++n) {
+    if (n == 100) {
       error = "cannot find a free name for the temporary file beside it";
       return false;
     }
-  }
-  errno = 0;
-  File f(std::fopen(temporary.c_str(), "wb"));
-  if (!f) {
-    error = "cannot create " + temporary + ": " + std::strerror(errno);
-    return false;
+    temporary = path + ".tmp" + (n == 0 ? std::string() : std::to_string(n));
+    bool taken = false;
+    std::string why;
+    f.reset(CreateNewFile(temporary, taken, why));
+    if (!f && !taken) {
+      error = "cannot create " + temporary + ": " + why;
+      return false;
+    }
   }
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
   const int savedErrno = errno;
@@ -111,6 +114,9 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     std::remove(temporary.c_str());
     error = "cannot write " + temporary + ": " + std::strerror(written ? errno : savedErrno);
     return false;
+  }
+  if (existing.exists) {
+    CopyMode(temporary, existing.mode);
   }
   std::string why;
   if (verify && !verify(temporary, why)) {

@@ -13,7 +13,9 @@ inline constexpr size_t kMaxInputBytes = size_t{64} << 20;
 
 // Reads a whole file. False with a one-line reason ("no such file", "a directory, not a file",
 // "cannot read: Permission denied", "too large: ...") when it cannot.
-bool ReadInputFile(const std::string& path, std::string& bytes, std::string& error);
+// `limit` is the size past which a file is refused.
+bool ReadInputFile(const std::string& path, std::string& bytes, std::string& error,
+                   size_t limit = kMaxInputBytes);
 
 // Why bytes are no text at all: UTF-16 (by its byte-order mark) or binary (a NUL byte), with
 // where it shows. Empty for text.
@@ -21,7 +23,9 @@ std::string DescribeNonText(std::string_view bytes);
 
 // Writes a temporary file beside `path` and then puts it in its place, so `path` ends up either
 // complete or as it was. `verify`, when given, reads the temporary file first and may refuse it
-// with a reason. False with a one-line reason.
+// with a reason. A read-only `path` is refused, and so is a symbolic link (on every system, so
+// that no link is ever silently replaced by a file); a replaced file's permissions are kept.
+// False with a one-line reason.
 using VerifyFile = std::function<bool(const std::string& path, std::string& error)>;
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
                          const VerifyFile& verify = {});

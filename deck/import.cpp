@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <sstream>
 
@@ -149,6 +150,35 @@ std::string Replaced(std::string_view text, std::string_view comma) {
   return out;
 }
 
+// How a delimiter cuts the first records: how many it splits at all, and into how many columns
+// when it gives them all one count (0 when the count varies). Quotes are honoured, so a tab or
+// comma inside a quoted field counts for nothing.
+struct Cut {
+  size_t records = 0;
+  size_t split = 0;
+  size_t steadyColumns = 0;
+};
+
+Cut CutFirstRecords(std::string_view text, char delimiter) {
+  constexpr size_t kSample = 20;
+  Cut cut;
+  CsvReader reader(text, delimiter);
+  CsvRecord record;
+  bool steady = true;
+  size_t columns = 0;
+  while (cut.records < kSample && reader.Next(record)) {
+    if (record.fields.size() == 1 && record.fields[0].empty()) {
+      continue;  // a blank line says nothing
+    }
+    ++cut.records;
+    cut.split += record.fields.size() > 1;
+    steady = steady && (columns == 0 || record.fields.size() == columns);
+    columns = record.fields.size();
+  }
+  cut.steadyColumns = steady ? columns : 0;
+  return cut;
+}
+
 }  // namespace
 
 char DelimiterFor(std::string_view text, CsvFormat format) {
@@ -158,8 +188,20 @@ char DelimiterFor(std::string_view text, CsvFormat format) {
   if (format == CsvFormat::kTab) {
     return '\t';
   }
-  const size_t end = std::min(text.find('\n'), text.find('\r'));
-  return text.substr(0, end).find('\t') != std::string_view::npos ? '\t' : ',';
+  // The delimiter that cuts every one of the first records; where both do, the one that gives a
+  // steady number of columns, and of two steady ones the one that gives more (a tab in every
+  // meaning of a CSV file leaves two columns, commas three).
+  const Cut tabs = CutFirstRecords(text, '\t');
+  const Cut commas = CutFirstRecords(text, ',');
+  const bool tabsAll = tabs.records > 0 && tabs.split == tabs.records;
+  const bool commasAll = commas.records > 0 && commas.split == commas.records;
+  if (tabsAll != commasAll) {
+    return tabsAll ? '\t' : ',';
+  }
+  if (!tabsAll) {
+    return tabs.split > commas.split ? '\t' : ',';
+  }
+  return tabs.steadyColumns >= commas.steadyColumns && tabs.steadyColumns > 0 ? '\t' : ',';
 }
 
 bool ImportDeck(std::string_view input, const ImportOptions& options, ImportResult& result,
@@ -168,6 +210,9 @@ bool ImportDeck(std::string_view input, const ImportOptions& options, ImportResu
   std::string_view text = input;
   if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
     text.remove_prefix(kUtf8Bom.size());
+  }
+  if (!text.empty() && text.back() == '\x1a') {
+    text.remove_suffix(1);  // the end-of-file byte of old DOS tools, no record
   }
   if (const std::optional<size_t> bad = FirstInvalidUtf8(text)) {
     const size_t line = 1 + static_cast<size_t>(std::count(
@@ -190,9 +235,18 @@ bool ImportDeck(std::string_view input, const ImportOptions& options, ImportResu
       onRefusal(refusal);
     }
   };
-  CsvReader reader(text, DelimiterFor(text, options.format));
+  const char delimiter = DelimiterFor(text, options.format);
+  CsvReader reader(text, delimiter);
   CsvRecord record;
+  size_t records = 0;
+  size_t oneColumn = 0;  // records that the delimiter did not split, though they hold the other
   while (reader.Next(record)) {
+    if (record.fields.size() == 1) {
+      records += !record.fields[0].empty();
+      oneColumn += record.fields[0].find(delimiter == ',' ? '\t' : ',') != std::string::npos;
+    } else {
+      ++records;
+    }
     if (!record.problem.empty()) {
       refuse({record.line, "", "csv", record.problem});
       continue;
@@ -230,13 +284,21 @@ bool ImportDeck(std::string_view input, const ImportOptions& options, ImportResu
       refuse({record.line, kColumnNames[problem->field], problem->code, problem->reason});
     }
   }
+  if (records > 0 && oneColumn == records) {
+    error = std::string("every record is one column, cut at ") +
+            (delimiter == ',' ? "commas but holding tabs: it looks tab-separated (--tsv)"
+                              : "tabs but holding commas: it looks comma-separated (--csv)");
+    return false;
+  }
   return true;
 }
 
 bool VerifyWrittenDeck(const std::string& path, std::string_view deck, size_t rows,
                        std::string& error) {
+  // No size limit: a deck may grow past the input's, and it is in memory already.
   std::string bytes;
-  if (!ReadInputFile(path, bytes, error)) {
+  if (!ReadInputFile(path, bytes, error, SIZE_MAX)) {
+    error = "the written deck: " + error;
     return false;
   }
   if (bytes != deck) {

@@ -12,7 +12,7 @@ namespace pelmo::deck {
 enum class CsvFormat { kDetect, kComma, kTab };
 
 struct ImportOptions {
-  // kDetect: tab-separated when the first line holds a tab, comma-separated otherwise.
+  // kDetect: tab-separated when tabs outside quotes cut the first records into steady columns.
   CsvFormat format = CsvFormat::kDetect;
   // Written in place of every ASCII comma inside a field.
   std::optional<char32_t> commaReplacement;
@@ -37,7 +37,8 @@ struct ImportResult {
   size_t recordsWithMoreColumns = 0;  // whose fourth and later columns (left out) held text
 };
 
-// The delimiter for a format: for kDetect a tab when the first line holds one, else a comma.
+// The delimiter for a format. For kDetect a tab when tabs outside quotes cut every one of the
+// first records, into one steady number of columns or where commas do not; else a comma.
 char DelimiterFor(std::string_view text, CsvFormat format);
 
 // Hears of each refused row as it is refused, so that refusals need not be kept.
@@ -46,8 +47,9 @@ using RefusalSink = std::function<void(const ImportRefusal&)>;
 // Converts UTF-8 CSV or TSV (byte-order mark optional) into deck lines. Every composed line is
 // read back with the viewer's own splitter and escapes, and a row is written only when it comes
 // back exactly as the source reads; the missing columns of a short record are empty, columns
-// after the third are left out, and records with nothing in the first three are skipped. False,
-// with a one-line reason, when the input is no UTF-8 text at all.
+// after the third are left out, and records with nothing in the first three are skipped. A 0x1A
+// byte at the very end is no record. False, with a one-line reason, when the input is no UTF-8
+// text at all, or when the delimiter cut no record although each holds the other one.
 bool ImportDeck(std::string_view input, const ImportOptions& options, ImportResult& result,
                 std::string& error, const RefusalSink& onRefusal);
 

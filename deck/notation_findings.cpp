@@ -8,7 +8,7 @@
 namespace pelmo::deck {
 
 void AddNotationFindings(std::string_view notation, size_t line, size_t firstColumn, bool cp932,
-                         std::vector<Finding>& findings) {
+                         const FindingSink& sink) {
   static const GlyphTable table;
   const std::string normalised = NormalizeNotation(notation);
   auto shown = [&](size_t position, size_t length) {
@@ -23,7 +23,7 @@ void AddNotationFindings(std::string_view notation, size_t line, size_t firstCol
     f.column = firstColumn + position;
     f.text = shown(position, length);
     f.message = Quoted(f.text) + " " + message;
-    findings.push_back(std::move(f));
+    sink(std::move(f));
   };
   // Stray characters are reported a run at a time: one full-width word is one finding.
   size_t strayStart = 0;
@@ -59,6 +59,12 @@ void AddNotationFindings(std::string_view notation, size_t line, size_t firstCol
     }
   });
   flushStray();
+}
+
+void AddNotationFindings(std::string_view notation, size_t line, size_t firstColumn, bool cp932,
+                         std::vector<Finding>& findings) {
+  AddNotationFindings(notation, line, firstColumn, cp932,
+                      [&](Finding&& f) { findings.push_back(std::move(f)); });
 }
 
 }  // namespace pelmo::deck

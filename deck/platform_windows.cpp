@@ -1,6 +1,11 @@
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "deck/platform.h"
 
@@ -35,6 +40,38 @@ bool SameFile(const std::string& a, const std::string& b) {
          ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber &&
          ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
 }
+
+std::FILE* CreateNewFile(const std::string& path, bool& taken, std::string& error) {
+  taken = false;
+  // _O_EXCL is CREATE_NEW: it fails on any name already there, links included.
+  const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                       _S_IREAD | _S_IWRITE);
+  if (fd < 0) {
+    taken = errno == EEXIST;
+    error = std::strerror(errno);
+    return nullptr;
+  }
+  std::FILE* f = _fdopen(fd, "wb");
+  if (!f) {
+    error = std::strerror(errno);
+    _close(fd);
+  }
+  return f;
+}
+
+ExistingFile InspectFile(const std::string& path) {
+  ExistingFile file;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    return file;
+  }
+  file.exists = true;
+  file.link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  file.readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  return file;
+}
+
+void CopyMode(const std::string&, unsigned) {}
 
 bool MoveIntoPlace(const std::string& from, const std::string& to, std::string& error) {
   if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

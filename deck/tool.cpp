@@ -135,13 +135,12 @@ int RunCheck(Command& command, const Arguments& args) {
     const std::string label = ArgText(path);
     std::vector<Finding> findings;
     std::string error;
-    if (!CheckDeckFile(path, findings, error)) {
+    SeverityTotals counts;
+    if (!CheckDeckFile(path, findings, error, &counts)) {
       status = std::max(status, command.Fail(label + ": " + error));
       continue;
     }
-    size_t counts[3] = {};
     for (const Finding& f : findings) {
-      ++counts[static_cast<int>(f.severity)];
       command.out() << (json ? FindingJson(f, label) : FormatFinding(f, label)) << "\n";
     }
     if (!json) {
@@ -156,10 +155,36 @@ int RunCheck(Command& command, const Arguments& args) {
   return status;
 }
 
-// Warnings for what of a notation argument draws nothing; the status they call for.
+// A notation argument as the code page 932 bytes pelmo would hold for it. Where arguments come as
+// UTF-8 they are converted first, so that "あa0" scans as the viewer scans the deck's bytes; a
+// character the code page lacks has no such bytes and is refused.
+std::optional<std::string> NotationArgument(Command& command, const std::string& arg) {
+  if (ArgumentsAreCp932()) {
+    return arg;
+  }
+  std::string bytes;
+  for (size_t i = 0; i < arg.size();) {
+    const DecodedChar c = DecodeUtf8At(arg, i);
+    const std::optional<std::string> encoded =
+        c.codePoint ? EncodeCp932(*c.codePoint) : std::nullopt;
+    if (!encoded) {
+      command.Fail("the notation " + Quoted(SanitizeUtf8(arg)) + " holds " +
+                   (c.codePoint ? Quoted(SanitizeUtf8(arg.substr(i, c.length))) + " (" +
+                                      CodePointName(*c.codePoint) + "), which code page 932 lacks"
+                                : "a byte that is no UTF-8") +
+                   ", so no deck can hold it");
+      return std::nullopt;
+    }
+    bytes += *encoded;
+    i += c.length;
+  }
+  return bytes;
+}
+
+// Warnings for what of a notation (code page 932 bytes) draws nothing; the status they call for.
 int ReportNotation(Command& command, std::string_view notation) {
   std::vector<Finding> findings;
-  AddNotationFindings(notation, 0, 1, ArgumentsAreCp932(), findings);
+  AddNotationFindings(notation, 0, 1, true, findings);
   for (const Finding& f : findings) {
     command.err() << FormatFinding(f, std::string(kProgram) + ": " + command.name()) << "\n";
   }
@@ -170,8 +195,12 @@ int RunIpa(Command& command, const Arguments& args) {
   if (args.positional.size() != 1) {
     return command.Usage(args.positional.empty() ? "no notation given" : "one notation only");
   }
-  command.out() << NotationToIpa(args.positional[0]) << "\n";
-  return ReportNotation(command, args.positional[0]);
+  const std::optional<std::string> notation = NotationArgument(command, args.positional[0]);
+  if (!notation) {
+    return 2;
+  }
+  command.out() << NotationToIpa(*notation) << "\n";
+  return ReportNotation(command, *notation);
 }
 
 int RunRender(Command& command, const Arguments& args) {
@@ -189,18 +218,21 @@ int RunRender(Command& command, const Arguments& args) {
     }
     scale = std::stoi(text);
   }
-  const std::string& notation = args.positional[0];
+  const std::optional<std::string> notation = NotationArgument(command, args.positional[0]);
+  if (!notation) {
+    return 2;
+  }
   const std::string& outPath = args.positional[1];
   GrayImage image;
   std::string error;
-  if (!RenderNotation(notation, scale, image, error)) {
+  if (!RenderNotation(*notation, scale, image, error)) {
     return command.Fail(error);
   }
   if (!WriteFileAtomically(outPath, EncodePng(image), error)) {
     return command.Fail(ArgText(outPath) + ": " + error);
   }
   command.out() << ArgText(outPath) << ": " << image.width << " x " << image.height << " pixels\n";
-  return ReportNotation(command, notation);
+  return ReportNotation(command, *notation);
 }
 
 // --comma's character: "U+XXXX", or one character in the command line's encoding. It must be a
@@ -220,10 +252,14 @@ std::optional<char32_t> CommaReplacement(const std::string& arg, std::string& er
     error = "--comma " + ArgText(arg) + ": give one character, or U+ and its hexadecimal code";
     return std::nullopt;
   }
+  if (*cp > 0x10FFFF || (*cp >= 0xD800 && *cp <= 0xDFFF)) {
+    error = "--comma " + CodePointName(*cp) + ": no character has that code";
+    return std::nullopt;
+  }
   if (*cp == ',' || *cp == '"' || *cp == '\\' || *cp < 0x20 || *cp == 0x7F || !EncodeCp932(*cp)) {
     std::string shown;
     AppendUtf8(*cp, shown);
-    error = "--comma " + Quoted(shown) +
+    error = "--comma " + Quoted(shown) + " (" + CodePointName(*cp) + ")" +
             ": the character must be in code page 932 and be no comma, double quote, "
             "backslash or control character";
     return std::nullopt;
