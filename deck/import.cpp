@@ -9,6 +9,7 @@
 #include "app/text_escapes.h"
 #include "deck/csv_reader.h"
 #include "deck/files.h"
+#include "deck/ipa_input.h"
 #include "deck/text_encoding.h"
 #include "wordlist/text_line_reader.h"
 #include "wordlist/word_list.h"
@@ -205,7 +206,7 @@ char DelimiterFor(std::string_view text, CsvFormat format) {
 }
 
 bool ImportDeck(std::string_view input, const ImportOptions& options, ImportResult& result,
-                std::string& error, const RefusalSink& onRefusal) {
+                std::string& error, const RefusalSink& onRefusal, const RefusalSink& onWarning) {
   result = ImportResult();
   std::string_view text = input;
   if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
@@ -263,6 +264,26 @@ bool ImportDeck(std::string_view input, const ImportOptions& options, ImportResu
     std::array<std::string, 3> stored;
     std::array<std::string, 3> shown;
     std::optional<Problem> problem;
+    std::string& pronunciation = record.fields[1];
+    if (std::any_of(pronunciation.begin(), pronunciation.end(), [](char c) { return c & 0x80; })) {
+      std::string notation;
+      std::vector<IpaSubstitution> substitutions;
+      std::string why;
+      if (!IpaToNotation(pronunciation, notation, substitutions, why)) {
+        problem = Problem{1, "ipa", "IPA " + why};
+      }
+      for (size_t k = 0; k < substitutions.size() && !problem; ++k) {
+        const IpaSubstitution& s = substitutions[k];
+        ++result.warnings;
+        if (onWarning) {
+          onWarning({record.line, kColumnNames[1], "ipa-substitution",
+                     "IPA column " + std::to_string(s.column) + ": " + Quoted(s.from) +
+                         (s.to.empty() ? " is left out" : " is drawn as " + Quoted(s.to)) +
+                         ": pelmo has no glyph for it"});
+        }
+      }
+      pronunciation = notation;
+    }
     for (size_t k = 0; k < 3 && !problem; ++k) {
       problem = EncodeColumn(k, Replaced(record.fields[k], comma), stored[k], shown[k]);
     }

@@ -5,10 +5,12 @@
 #include <optional>
 
 #include "deck/check.h"
+#include "deck/export.h"
 #include "deck/files.h"
 #include "deck/findings.h"
 #include "deck/import.h"
 #include "deck/ipa.h"
+#include "deck/ipa_input.h"
 #include "deck/notation_findings.h"
 #include "deck/platform.h"
 #include "deck/png.h"
@@ -25,14 +27,22 @@ const char kUsage[] =
     "      --json writes one JSON object per finding and line (JSON Lines).\n"
     "  ipa NOTATION\n"
     "      Print the pronunciation as Unicode IPA in UTF-8.\n"
+    "  notation IPA\n"
+    "      Print the notation for a pronunciation written in IPA "
+    "(/\xCB\x88\xCE\xB8\xC9\xAA\xC5\x8Bk/).\n"
     "  render [--scale N] NOTATION OUT.png\n"
     "      Draw the pronunciation with pelmo's own glyphs, as its view lays them out\n"
     "      (N from 1 to 16 enlarges every pixel; default 1).\n"
+    "  export [--ipa] DECK OUT\n"
+    "      Write the cards exactly as pelmo shows them as UTF-8 CSV for spreadsheets (word,\n"
+    "      pronunciation, meaning with real line breaks; --ipa adds the IPA), which import\n"
+    "      turns back into the same deck.\n"
     "  import [--comma CHAR] [--csv | --tsv] IN OUT\n"
     "      Convert UTF-8 CSV or TSV (word, pronunciation, meaning) into a deck in code page\n"
     "      932 with CR LF line ends, refusing every row pelmo would not show exactly as it\n"
     "      reads. --comma writes CHAR (one character, or U+XXXX) for each comma inside a\n"
-    "      field. The format is TSV when the first line holds a tab, unless --csv or --tsv.\n"
+    "      field. The format is TSV when tabs cut the first records into steady columns,\n"
+    "      unless --csv or --tsv. A pronunciation written in IPA is converted as by notation.\n"
     "  help\n"
     "      Show this text.\n"
     "\n"
@@ -112,6 +122,12 @@ class Command {
     }
     if (name_ == "render") {
       return "render [--scale N] NOTATION OUT.png";
+    }
+    if (name_ == "notation") {
+      return "notation IPA";
+    }
+    if (name_ == "export") {
+      return "export [--ipa] DECK OUT";
     }
     return "import [--comma CHAR] [--csv | --tsv] IN OUT";
   }
@@ -201,6 +217,44 @@ int RunIpa(Command& command, const Arguments& args) {
   }
   command.out() << NotationToIpa(*notation) << "\n";
   return ReportNotation(command, *notation);
+}
+
+// Substitutions of an IPA conversion as warnings, columns in characters of the IPA text.
+std::vector<Finding> SubstitutionFindings(const std::vector<IpaSubstitution>& substitutions,
+                                          size_t line) {
+  std::vector<Finding> findings;
+  for (const IpaSubstitution& s : substitutions) {
+    Finding f;
+    f.severity = Severity::kWarning;
+    f.code = "ipa-substitution";
+    f.line = line;
+    f.column = s.column;
+    f.text = s.from;
+    f.message = Quoted(s.from) +
+                (s.to.empty() ? " is left out: pelmo has no glyph for it"
+                              : " is drawn as " + Quoted(s.to) + ": pelmo has no glyph for it");
+    findings.push_back(std::move(f));
+  }
+  return findings;
+}
+
+int RunNotation(Command& command, const Arguments& args) {
+  if (args.positional.size() != 1) {
+    return command.Usage(args.positional.empty() ? "no IPA given" : "one IPA text only");
+  }
+  const std::string ipa = ArgText(args.positional[0]);
+  std::string notation;
+  std::vector<IpaSubstitution> substitutions;
+  std::string error;
+  if (!IpaToNotation(ipa, notation, substitutions, error)) {
+    return command.Fail(error);
+  }
+  command.out() << notation << "\n";
+  const std::vector<Finding> findings = SubstitutionFindings(substitutions, 0);
+  for (const Finding& f : findings) {
+    command.err() << FormatFinding(f, std::string(kProgram) + ": " + command.name()) << "\n";
+  }
+  return ExitStatusFor(findings);
 }
 
 int RunRender(Command& command, const Arguments& args) {
@@ -303,10 +357,11 @@ int RunImport(Command& command, const Arguments& args) {
     return command.Fail(outLabel + ": a directory, not a file");
   }
   ImportResult result;
-  const bool imported = ImportDeck(bytes, options, result, error, [&](const ImportRefusal& r) {
+  auto report = [&](const ImportRefusal& r) {
     command.err() << inLabel << ":" << r.line << ": " << (r.field.empty() ? "" : r.field + ": ")
                   << r.reason << " [" << r.code << "]\n";
-  });
+  };
+  const bool imported = ImportDeck(bytes, options, result, error, report, report);
   if (!imported) {
     return command.Fail(inLabel + ": " + error);
   }
@@ -329,8 +384,53 @@ int RunImport(Command& command, const Arguments& args) {
     command.out() << "; columns after the third left out on " << result.recordsWithMoreColumns
                   << (result.recordsWithMoreColumns == 1 ? " row" : " rows");
   }
+  if (result.warnings > 0) {
+    command.out() << "; " << result.warnings
+                  << (result.warnings == 1 ? " IPA symbol" : " IPA symbols") << " drawn as another";
+  }
   command.out() << "\n";
-  return result.refused == 0 ? 0 : 1;
+  return result.refused == 0 && result.warnings == 0 ? 0 : 1;
+}
+
+int RunExport(Command& command, const Arguments& args) {
+  if (args.positional.size() != 2) {
+    return command.Usage("a deck and an output file are needed");
+  }
+  const std::string& in = args.positional[0];
+  const std::string& out = args.positional[1];
+  const std::string inLabel = ArgText(in);
+  const std::string outLabel = ArgText(out);
+  std::string bytes;
+  std::string error;
+  if (!ReadInputFile(in, bytes, error)) {
+    return command.Fail(inLabel + ": " + error);
+  }
+  if (const std::string why =
+          DescribeNonText(std::string_view(bytes).substr(0, bytes.find('\x1a')));
+      !why.empty()) {
+    return command.Fail(inLabel + ": " + why);
+  }
+  if (SameFile(in, out)) {
+    return command.Fail(outLabel + ": this is the input file; export never overwrites it");
+  }
+  ExportResult result;
+  if (!ExportDeck(bytes, args.Has("--ipa"), result, error)) {
+    return command.Fail(inLabel + ": " + error);
+  }
+  if (!WriteFileAtomically(out, result.csv, error)) {
+    return command.Fail(outLabel + ": " + error);
+  }
+  for (const ExportProblem& p : result.problems) {
+    command.err() << inLabel << ":" << p.card << ": warning: card " << p.card
+                  << " would not come back unchanged: " << p.reason << " [no-round-trip]\n";
+  }
+  command.out() << outLabel << ": " << result.cards << (result.cards == 1 ? " card" : " cards")
+                << " written";
+  if (!result.problems.empty()) {
+    command.out() << ", " << result.problems.size() << " of them not coming back unchanged";
+  }
+  command.out() << "\n";
+  return result.problems.empty() ? 0 : 1;
 }
 
 }  // namespace
@@ -354,6 +454,8 @@ int RunDeckTool(const std::vector<std::string>& args, std::ostream& out, std::os
   const Entry commands[] = {
       {"check", &RunCheck, {"--json"}, {}},
       {"ipa", &RunIpa, {}, {}},
+      {"notation", &RunNotation, {}, {}},
+      {"export", &RunExport, {"--ipa"}, {}},
       {"render", &RunRender, {}, {"--scale"}},
       {"import", &RunImport, {"--csv", "--tsv"}, {"--comma"}},
   };

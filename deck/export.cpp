@@ -1,0 +1,134 @@
+#include "deck/export.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <sstream>
+
+#include "app/text_escapes.h"
+#include "deck/import.h"
+#include "deck/ipa.h"
+#include "deck/text_encoding.h"
+#include "wordlist/load_failure.h"
+#include "wordlist/text_line_reader.h"
+#include "wordlist/word_list.h"
+
+namespace pelmo::deck {
+
+namespace {
+
+using Card = std::array<std::string, 3>;  // word, pronunciation, meaning as pelmo shows them
+
+// The cards as the viewer's loader and card display make them.
+std::vector<Card> ReadCards(std::string_view deck) {
+  std::istringstream in{std::string(deck)};
+  TextLineReader reader(in);
+  std::vector<Card> cards;
+  std::string_view line;
+  while (reader.Next(line) && !line.empty()) {
+    const WordRow row = WordList::SplitLine(line);
+    Card card;
+    for (size_t k = 0; k < 3 && k < row.FieldCount(); ++k) {
+      card[k] = std::string(row.Field(k));
+    }
+    card[2] = ResolveMeaningEscapes(card[2]);
+    cards.push_back(std::move(card));
+  }
+  return cards;
+}
+
+std::string CsvField(const std::string& utf8) {
+  if (utf8.find_first_of("\",\r\n\t") == std::string::npos) {
+    return utf8;
+  }
+  std::string out = "\"";
+  for (const char c : utf8) {
+    out += c == '"' ? "\"\"" : std::string(1, c);
+  }
+  return out + "\"";
+}
+
+// The first bytes of a field that are no code page 932 text, which no UTF-8 can carry.
+std::string InvalidBytes(const std::string& bytes) {
+  for (size_t i = 0; i < bytes.size();) {
+    const DecodedChar c = DecodeCp932At(bytes, i);
+    if (!c.codePoint) {
+      std::string hex;
+      for (size_t k = i; k < i + c.length; ++k) {
+        char text[8];
+        std::snprintf(text, sizeof text, "%s0x%02X", k == i ? "" : " ",
+                      static_cast<unsigned char>(bytes[k]));
+        hex += text;
+      }
+      return hex;
+    }
+    i += c.length;
+  }
+  return {};
+}
+
+}  // namespace
+
+bool ExportDeck(std::string_view deck, bool withIpa, ExportResult& result, std::string& error) {
+  result = ExportResult();
+  const std::vector<Card> cards = ReadCards(deck);
+  if (cards.empty()) {
+    error = "pelmo refuses this deck: " + Cp932ToUtf8(NoDataMessage());
+    return false;
+  }
+  result.cards = cards.size();
+  result.csv = "\xEF\xBB\xBF";
+  std::vector<size_t> cardAtLine = {0, 1};  // the card whose record starts on a CSV line
+  std::vector<bool> flagged(cards.size(), false);
+  for (size_t n = 0; n < cards.size(); ++n) {
+    std::string record;
+    for (size_t k = 0; k < 3; ++k) {
+      if (const std::string bad = InvalidBytes(cards[n][k]); !bad.empty() && !flagged[n]) {
+        result.problems.push_back({n + 1, std::string(kColumnNames[k]) + ": the bytes " + bad +
+                                              " are no code page 932 text, so UTF-8 cannot "
+                                              "carry them"});
+        flagged[n] = true;
+      }
+      record += (k ? "," : "") + CsvField(Cp932ToUtf8(cards[n][k]));
+    }
+    if (withIpa) {
+      record += "," + CsvField(NotationToIpa(cards[n][1]));
+    }
+    result.csv += record + "\r\n";
+    // Line breaks inside the meaning make a record span lines.
+    cardAtLine.resize(
+        cardAtLine.size() + static_cast<size_t>(std::count(record.begin(), record.end(), '\n')),
+        n + 1);
+    cardAtLine.push_back(n + 2);
+  }
+  // The round trip, run here so that what the author is told holds: every card import writes
+  // back must show as before.
+  ImportResult back;
+  std::string importError;
+  auto problem = [&](size_t card, std::string reason) {
+    if (!flagged[card - 1]) {
+      flagged[card - 1] = true;
+      result.problems.push_back({card, std::move(reason)});
+    }
+  };
+  ImportDeck(result.csv, ImportOptions(), back, importError, [&](const ImportRefusal& r) {
+    problem(cardAtLine[r.line],
+            "import would refuse it: " + (r.field.empty() ? "" : r.field + ": ") + r.reason);
+  });
+  const std::vector<Card> again = ReadCards(back.deck);
+  for (size_t i = 0; i < again.size() && i < back.writtenLines.size(); ++i) {
+    const size_t card = cardAtLine[back.writtenLines[i]];
+    for (size_t k = 0; k < 3; ++k) {
+      if (again[i][k] != cards[card - 1][k]) {
+        problem(card, std::string(kColumnNames[k]) + ": import would give back " +
+                          Quoted(Cp932ToUtf8(again[i][k])));
+        break;
+      }
+    }
+  }
+  std::sort(result.problems.begin(), result.problems.end(),
+            [](const ExportProblem& a, const ExportProblem& b) { return a.card < b.card; });
+  return true;
+}
+
+}  // namespace pelmo::deck

@@ -1,0 +1,166 @@
+#include "deck/ipa_input.h"
+
+#include <optional>
+
+#include "deck/text_encoding.h"
+
+namespace pelmo::deck {
+
+namespace {
+
+// What draws one IPA symbol. Two-letter keys need brackets, and a vowel's stress marks go inside
+// them: "[ae!]".
+struct Drawn {
+  char32_t symbol;
+  const char* key;
+  bool vowel;
+};
+constexpr Drawn kDrawn[] = {
+    {U'a', "a0", true},       {U'\u0251', "a1", true},  {U'\u028C', "a2", true},
+    {U'\u00E6', "ae", true},  {U'e', "e0", true},       {U'\u0259', "e1", true},
+    {U'\u025A', "e2", true},  {U'i', "i0", true},       {U'\u026A', "i1", true},
+    {U'o', "o0", true},       {U'\u0254', "o1", true},  {U'u', "u0", true},
+    {U'\u0292', "g1", false}, {U'\u014B', "ng", false}, {U'\u0283', "s1", false},
+    {U'\u03B8', "s2", false}, {U'\u00F0', "t1", false}, {U'\u02D0', ":", false},
+    {U'(', "(", false},       {U')', ")", false},
+};
+
+// The nearest symbols pelmo has; "" leaves the symbol out. Every use is reported.
+const std::vector<IpaNeighbour> kNeighbours = {
+    {"\u028A", "u"},        // ʊ  book
+    {"\u025B", "e"},        // ɛ  bed
+    {"\u025C", "\u0259"},   // ɜ  bird, British
+    {"\u025D", "\u025A"},   // ɝ  bird, American
+    {"\u0252", "\u0254"},   // ɒ  hot, British
+    {"\u0250", "\u028C"},   // ɐ
+    {"\u0258", "\u0259"},   // ɘ
+    {"\u0268", "\u026A"},   // ɨ
+    {"\u1D7B", "\u026A"},   // ᵻ  roses
+    {"\u0289", "u"},        // ʉ
+    {"\u1D7F", "u"},        // ᵿ
+    {"\u0279", "r"},        // ɹ
+    {"\u027B", "r"},        // ɻ
+    {"\u027E", "t"},        // ɾ  the flap of American "water"
+    {"\u0261", "g"},        // ɡ  the IPA letter g
+    {"\u026B", "l"},        // ɫ
+    {"\u028D", "w"},        // ʍ
+    {"\u0271", "m"},        // ɱ
+    {"\u02A7", "t\u0283"},  // ʧ
+    {"\u02A4", "d\u0292"},  // ʤ
+    {"\u02A6", "ts"},       // ʦ
+    {"\u02D1", "\u02D0"},   // ˑ  half long
+    {"\u0329", ""},         // syllabic, as in "button" /ˈbʌtn̩/
+    {"\u0303", ""},         // nasalised, as in "croissant"
+    {"\u02B0", ""},         // aspirated
+};
+
+constexpr char32_t kPrimary = U'\u02C8';    // ˈ
+constexpr char32_t kSecondary = U'\u02CC';  // ˌ
+constexpr char32_t kAcute = U'\u0301';      // what `ipa` writes after a stressed vowel
+constexpr char32_t kGrave = U'\u0300';
+
+// A symbol pelmo draws: its key, and for a vowel the stress it takes.
+struct Piece {
+  std::string key;
+  bool vowel = false;
+  const char* stress = "";
+};
+
+std::optional<Piece> Draws(char32_t c) {
+  if (c >= 'A' && c <= 'Z') {
+    c += 'a' - 'A';
+  }
+  for (const Drawn& d : kDrawn) {
+    if (d.symbol == c) {
+      return Piece{d.key, d.vowel};
+    }
+  }
+  if (c >= 'a' && c <= 'z') {
+    return Piece{std::string(1, static_cast<char>(c))};  // a consonant letter draws itself
+  }
+  return std::nullopt;
+}
+
+// Left out without a word: they only frame or divide the transcription.
+bool Framing(char32_t c) {
+  return c == '/' || c == '[' || c == ']' || c == '.' || c == ' ' || c == '-' || c == '|' ||
+         c == U'\u0361' || c == U'\u035C' || c == U'\u203F' || c == U'\u2016';
+}
+
+std::string Column(size_t column) {
+  return "column " + std::to_string(column) + ": ";
+}
+
+}  // namespace
+
+const std::vector<IpaNeighbour>& IpaNeighbours() {
+  return kNeighbours;
+}
+
+bool IpaToNotation(std::string_view ipa, std::string& notation,
+                   std::vector<IpaSubstitution>& substitutions, std::string& error) {
+  notation.clear();
+  substitutions.clear();
+  std::vector<Piece> pieces;
+  const char* pending = nullptr;  // a stress mark waiting for its vowel
+  size_t pendingColumn = 0;
+  auto draw = [&](Piece piece) {
+    if (piece.vowel && pending) {
+      piece.stress = pending;
+      pending = nullptr;
+    }
+    pieces.push_back(std::move(piece));
+  };
+  size_t column = 0;
+  for (size_t i = 0; i < ipa.size();) {
+    const DecodedChar c = DecodeUtf8At(ipa, i);
+    const std::string text(ipa.substr(i, c.length));
+    i += c.length;
+    ++column;
+    if (!c.codePoint) {
+      error = Column(column) + "a byte that is no UTF-8";
+      return false;
+    }
+    const char32_t cp = *c.codePoint;
+    if (cp == kPrimary || cp == kSecondary || cp == '\'') {
+      pending = cp == kSecondary ? "!!" : "!";
+      pendingColumn = column;
+    } else if (cp == kAcute || cp == kGrave) {
+      if (pieces.empty() || !pieces.back().vowel || *pieces.back().stress) {
+        error = Column(column) + "a stress accent that follows no unstressed vowel";
+        return false;
+      }
+      pieces.back().stress = cp == kAcute ? "!" : "!!";
+    } else if (const std::optional<Piece> piece = Draws(cp)) {
+      draw(*piece);
+    } else if (!Framing(cp)) {
+      const IpaNeighbour* neighbour = nullptr;
+      for (const IpaNeighbour& n : kNeighbours) {
+        neighbour = text == n.from ? &n : neighbour;
+      }
+      if (!neighbour) {
+        error = Column(column) + Quoted(text) + " (" + CodePointName(cp) +
+                ") has no glyph in pelmo, nor one near enough to stand for it";
+        return false;
+      }
+      substitutions.push_back({column, text, neighbour->to});
+      const std::string_view to = neighbour->to;
+      for (size_t k = 0; k < to.size();) {
+        const DecodedChar t = DecodeUtf8At(to, k);
+        k += t.length;
+        draw(*Draws(*t.codePoint));
+      }
+    }
+  }
+  if (pending) {
+    substitutions.push_back({pendingColumn, pending[1] ? "\u02CC" : "\u02C8", ""});
+  }
+  for (const Piece& p : pieces) {
+    // Two-letter keys are read as one only in brackets.
+    const bool bracketed = p.key.size() == 2 && p.key[1] >= 'a';
+    notation += (bracketed ? "[" : "") + p.key + p.stress + (bracketed ? "]" : "");
+  }
+  return true;
+}
+
+}  // namespace pelmo::deck
