@@ -95,10 +95,13 @@ bool ExportDeck(std::string_view deck, bool withIpa, ExportResult& result, std::
       record += "," + CsvField(NotationToIpa(cards[n][1]));
     }
     result.csv += record + "\r\n";
-    // Line breaks inside the meaning make a record span lines.
-    cardAtLine.resize(
-        cardAtLine.size() + static_cast<size_t>(std::count(record.begin(), record.end(), '\n')),
-        n + 1);
+    // Line ends inside the fields (CR LF, LF or a lone CR, as the CSV reader counts them) make
+    // a record span lines.
+    size_t lineEnds = 0;
+    for (size_t i = 0; i < record.size(); ++i) {
+      lineEnds += record[i] == '\n' || (record[i] == '\r' && record[i + 1] != '\n');
+    }
+    cardAtLine.resize(cardAtLine.size() + lineEnds, n + 1);
     cardAtLine.push_back(n + 2);
   }
   // The round trip, run here so that what the author is told holds: every card import writes
@@ -119,7 +122,9 @@ bool ExportDeck(std::string_view deck, bool withIpa, ExportResult& result, std::
   for (size_t i = 0; i < again.size() && i < back.writtenLines.size(); ++i) {
     const size_t card = cardAtLine[back.writtenLines[i]];
     for (size_t k = 0; k < 3; ++k) {
-      if (again[i][k] != cards[card - 1][k]) {
+      // Shown alike is enough: a character the code page holds twice (the NEC and IBM
+      // forms of ∵, say) comes back as the form import writes, which pelmo shows the same.
+      if (Cp932ToUtf8(again[i][k]) != Cp932ToUtf8(cards[card - 1][k])) {
         problem(card, std::string(kColumnNames[k]) + ": import would give back " +
                           Quoted(Cp932ToUtf8(again[i][k])));
         break;

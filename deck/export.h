@@ -24,8 +24,8 @@ struct ExportResult {
 // and splitter up to the first empty line, the meaning's escapes resolved, the three columns
 // converted to UTF-8 and written as RFC 4180 CSV, the meaning's line breaks as real ones inside
 // quotes; with `withIpa` a fourth column holds the pronunciation's IPA. The CSV is then imported
-// again in memory, and every card that would not come back exactly is a problem (it is written
-// all the same, for the author to mend). False, with a reason, when pelmo loads no card.
+// again in memory, and every card that would not come back showing the same text is a problem
+// (it is written all the same, for the author to mend). False, with a reason, when pelmo loads no card.
 bool ExportDeck(std::string_view deck, bool withIpa, ExportResult& result, std::string& error);
 
 }  // namespace pelmo::deck

@@ -54,10 +54,23 @@ const std::vector<IpaNeighbour> kNeighbours = {
     {"\u02B0", ""},         // aspirated
 };
 
+// Vowels with their accent in one character, as some dictionaries print them.
+struct Precomposed {
+  char32_t symbol;
+  char32_t vowel;
+  char32_t accent;
+};
+constexpr char32_t kAcute = U'\u0301';  // what `ipa` writes after a stressed vowel
+constexpr char32_t kGrave = U'\u0300';
+constexpr Precomposed kPrecomposed[] = {
+    {U'\u00E1', U'a', kAcute}, {U'\u00E0', U'a', kGrave}, {U'\u00E9', U'e', kAcute},
+    {U'\u00E8', U'e', kGrave}, {U'\u00ED', U'i', kAcute}, {U'\u00EC', U'i', kGrave},
+    {U'\u00F3', U'o', kAcute}, {U'\u00F2', U'o', kGrave}, {U'\u00FA', U'u', kAcute},
+    {U'\u00F9', U'u', kGrave}, {U'\u01FD', U'\u00E6', kAcute},
+};
+
 constexpr char32_t kPrimary = U'\u02C8';    // ˈ
 constexpr char32_t kSecondary = U'\u02CC';  // ˌ
-constexpr char32_t kAcute = U'\u0301';      // what `ipa` writes after a stressed vowel
-constexpr char32_t kGrave = U'\u0300';
 
 // A symbol pelmo draws: its key, and for a vowel the stress it takes.
 struct Piece {
@@ -121,7 +134,13 @@ bool IpaToNotation(std::string_view ipa, std::string& notation,
       error = Column(column) + "a byte that is no UTF-8";
       return false;
     }
-    const char32_t cp = *c.codePoint;
+    char32_t cp = *c.codePoint;
+    for (const Precomposed& p : kPrecomposed) {
+      if (p.symbol == cp) {
+        draw(*Draws(p.vowel));
+        cp = p.accent;
+      }
+    }
     if (cp == kPrimary || cp == kSecondary || cp == '\'') {
       pending = cp == kSecondary ? "!!" : "!";
       pendingColumn = column;

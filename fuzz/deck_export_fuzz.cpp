@@ -1,0 +1,97 @@
+// Any bytes as a deck: import of export shows every card as pelmo showed it, field for field
+// (the same text, though a character the code page holds twice may come back as its other form),
+// except the cards export names; and each card it names really would not come back.
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/text_escapes.h"
+#include "deck/csv_reader.h"
+#include "deck/export.h"
+#include "deck/import.h"
+#include "deck/text_encoding.h"
+#include "wordlist/text_line_reader.h"
+#include "wordlist/word_list.h"
+
+namespace {
+
+using Card = std::array<std::string, 3>;
+
+// What pelmo shows of each card: its loader's rows, a missing column empty, the meaning's
+// escapes resolved.
+std::vector<Card> Shown(const std::string& deck) {
+  std::istringstream in(deck);
+  pelmo::TextLineReader reader(in);
+  std::vector<Card> cards;
+  std::string_view line;
+  while (reader.Next(line) && !line.empty()) {
+    const pelmo::WordRow row = pelmo::WordList::SplitLine(line);
+    Card card;
+    for (size_t k = 0; k < 3; ++k) {
+      std::string field;
+      if (k < row.FieldCount()) {
+        field = row.Field(k);
+      }
+      card[k] = pelmo::deck::Cp932ToUtf8(k == 2 ? pelmo::ResolveMeaningEscapes(field) : field);
+    }
+    cards.push_back(card);
+  }
+  return cards;
+}
+
+void Check(bool ok) {
+  if (!ok) {
+    std::abort();
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string deck(reinterpret_cast<const char*>(data), size);
+  const std::vector<Card> before = Shown(deck);
+  pelmo::deck::ExportResult exported;
+  std::string error;
+  const bool withIpa = size % 2 == 1;
+  Check(pelmo::deck::ExportDeck(deck, withIpa, exported, error) == !before.empty());
+  if (before.empty()) {
+    return 0;
+  }
+  Check(exported.cards == before.size());
+  std::vector<bool> named(before.size(), false);
+  for (const pelmo::deck::ExportProblem& p : exported.problems) {
+    Check(p.card >= 1 && p.card <= before.size() && !named[p.card - 1] && !p.reason.empty());
+    named[p.card - 1] = true;
+  }
+  // One record per card, in order: the line each starts on gives its card.
+  std::vector<size_t> cardOfLine(1, 0);
+  pelmo::deck::CsvReader records(std::string_view(exported.csv).substr(3), ',');
+  pelmo::deck::CsvRecord record;
+  size_t card = 0;
+  while (records.Next(record)) {
+    Check(record.problem.empty() && record.fields.size() == (withIpa ? 4u : 3u));
+    cardOfLine.resize(record.line + 1, 0);
+    cardOfLine[record.line] = ++card;
+  }
+  Check(card == before.size());
+  pelmo::deck::ImportResult back;
+  Check(pelmo::deck::ImportDeck(exported.csv, {}, back, error, {}));
+  const std::vector<Card> after = Shown(back.deck);
+  Check(after.size() == back.writtenLines.size());
+  std::vector<bool> cameBack(before.size(), false);
+  for (size_t i = 0; i < after.size(); ++i) {
+    const size_t n = cardOfLine[back.writtenLines[i]];
+    Check(n >= 1);
+    cameBack[n - 1] = after[i] == before[n - 1];
+  }
+  for (size_t n = 0; n < before.size(); ++n) {
+    Check(cameBack[n] != named[n]);
+  }
+  return 0;
+}
