@@ -119,8 +119,10 @@ bool ExportDeck(std::string_view deck, bool withIpa, ExportResult& result, std::
             "import would refuse it: " + (r.field.empty() ? "" : r.field + ": ") + r.reason);
   });
   const std::vector<Card> again = ReadCards(back.deck);
+  std::vector<bool> written(cards.size(), false);
   for (size_t i = 0; i < again.size() && i < back.writtenLines.size(); ++i) {
     const size_t card = cardAtLine[back.writtenLines[i]];
+    written[card - 1] = true;
     for (size_t k = 0; k < 3; ++k) {
       // Shown alike is enough: a character the code page holds twice (the NEC and IBM
       // forms of ∵, say) comes back as the form import writes, which pelmo shows the same.
@@ -129,6 +131,11 @@ bool ExportDeck(std::string_view deck, bool withIpa, ExportResult& result, std::
                           Quoted(Cp932ToUtf8(again[i][k])));
         break;
       }
+    }
+  }
+  for (size_t n = 0; n < cards.size(); ++n) {
+    if (!written[n]) {
+      problem(n + 1, "import would leave it out: a card that shows nothing is no record for it");
     }
   }
   std::sort(result.problems.begin(), result.problems.end(),
