@@ -25,7 +25,8 @@ struct ExportResult {
 // converted to UTF-8 and written as RFC 4180 CSV, the meaning's line breaks as real ones inside
 // quotes; with `withIpa` a fourth column holds the pronunciation's IPA. The CSV is then imported
 // again in memory, and every card that would not come back showing the same text is a problem
-// (it is written all the same, for the author to mend). False, with a reason, when pelmo loads no card.
+// (it is written all the same, for the author to mend). False, with a reason, when pelmo loads no
+// card.
 bool ExportDeck(std::string_view deck, bool withIpa, ExportResult& result, std::string& error);
 
 }  // namespace pelmo::deck

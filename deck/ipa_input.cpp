@@ -63,9 +63,9 @@ struct Precomposed {
 constexpr char32_t kAcute = U'\u0301';  // what `ipa` writes after a stressed vowel
 constexpr char32_t kGrave = U'\u0300';
 constexpr Precomposed kPrecomposed[] = {
-    {U'\u00E1', U'a', kAcute}, {U'\u00E0', U'a', kGrave}, {U'\u00E9', U'e', kAcute},
-    {U'\u00E8', U'e', kGrave}, {U'\u00ED', U'i', kAcute}, {U'\u00EC', U'i', kGrave},
-    {U'\u00F3', U'o', kAcute}, {U'\u00F2', U'o', kGrave}, {U'\u00FA', U'u', kAcute},
+    {U'\u00E1', U'a', kAcute}, {U'\u00E0', U'a', kGrave},      {U'\u00E9', U'e', kAcute},
+    {U'\u00E8', U'e', kGrave}, {U'\u00ED', U'i', kAcute},      {U'\u00EC', U'i', kGrave},
+    {U'\u00F3', U'o', kAcute}, {U'\u00F2', U'o', kGrave},      {U'\u00FA', U'u', kAcute},
     {U'\u00F9', U'u', kGrave}, {U'\u01FD', U'\u00E6', kAcute},
 };
 

@@ -10,7 +10,7 @@
 int main(int argc, char** argv) {
   pelmo::deck::UseUtf8Output();
   try {
-    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const std::vector<std::string> args = pelmo::deck::CommandLineUtf8(argc, argv);
     const int status = pelmo::deck::RunDeckTool(args, std::cout, std::cerr);
     std::cout.flush();
     return status;

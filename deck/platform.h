@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // What the tool needs of the operating system beyond standard C++: one small file per system.
 namespace pelmo::deck {
@@ -32,7 +33,12 @@ bool MoveIntoPlace(const std::string& from, const std::string& to, std::string& 
 // runs. Elsewhere nothing needs doing.
 void UseUtf8Output();
 
-// How the command line's bytes are encoded: the ANSI code page (932) on Windows, UTF-8 elsewhere.
-bool ArgumentsAreCp932();
+// The arguments after the program's name, as UTF-8. Windows reads them from its Unicode command
+// line, since IPA and most other text do not fit its ANSI code page.
+std::vector<std::string> CommandLineUtf8(int argc, char** argv);
+
+// A path given as UTF-8, as the file functions of the system take it: in the ANSI code page on
+// Windows (unchanged if it does not fit, so that opening it fails), as it is elsewhere.
+std::string NativePath(const std::string& utf8);
 
 }  // namespace pelmo::deck

@@ -60,8 +60,12 @@ bool MoveIntoPlace(const std::string& from, const std::string& to, std::string& 
 
 void UseUtf8Output() {}
 
-bool ArgumentsAreCp932() {
-  return false;
+std::vector<std::string> CommandLineUtf8(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+std::string NativePath(const std::string& utf8) {
+  return utf8;
 }
 
 }  // namespace pelmo::deck

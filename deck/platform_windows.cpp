@@ -1,11 +1,15 @@
+// windows.h first: the other system headers build on it.
+#include <windows.h>
+
 #include <fcntl.h>
 #include <io.h>
+#include <shellapi.h>
 #include <sys/stat.h>
-#include <windows.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "deck/platform.h"
 
@@ -100,9 +104,51 @@ void UseUtf8Output() {
   }
 }
 
-// pelmo is made for systems whose ANSI code page is 932; one set to UTF-8 passes UTF-8.
-bool ArgumentsAreCp932() {
-  return GetACP() != CP_UTF8;
+namespace {
+
+std::wstring Wide(const std::string& text, UINT codePage) {
+  const int n =
+      MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  return wide;
+}
+
+// Null when a character has no form in the code page.
+std::optional<std::string> Narrow(const std::wstring& wide, UINT codePage) {
+  BOOL lost = FALSE;
+  const bool exact = codePage != CP_UTF8;
+  const int n = WideCharToMultiByte(codePage, exact ? WC_NO_BEST_FIT_CHARS : 0, wide.data(),
+                                    static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                    exact ? &lost : nullptr);
+  std::string text(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(codePage, exact ? WC_NO_BEST_FIT_CHARS : 0, wide.data(),
+                      static_cast<int>(wide.size()), text.data(), n, nullptr,
+                      exact ? &lost : nullptr);
+  if (lost) {
+    return std::nullopt;
+  }
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::string> CommandLineUtf8(int argc, char** argv) {
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!wide) {
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+  }
+  std::vector<std::string> args;
+  for (int i = 1; i < count; ++i) {
+    args.push_back(Narrow(wide[i], CP_UTF8).value_or(""));
+  }
+  LocalFree(wide);
+  return args;
+}
+
+std::string NativePath(const std::string& utf8) {
+  return Narrow(Wide(utf8, CP_UTF8), CP_ACP).value_or(utf8);
 }
 
 }  // namespace pelmo::deck

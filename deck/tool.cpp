@@ -54,7 +54,7 @@ constexpr char kProgram[] = "pelmo-deck";
 
 // A command line argument as UTF-8, for messages.
 std::string ArgText(std::string_view arg) {
-  return ArgumentsAreCp932() ? Cp932ToUtf8(arg) : SanitizeUtf8(arg);
+  return SanitizeUtf8(arg);
 }
 
 struct Arguments {
@@ -147,8 +147,9 @@ int RunCheck(Command& command, const Arguments& args) {
   }
   const bool json = args.Has("--json");
   int status = 0;
-  for (const std::string& path : args.positional) {
-    const std::string label = ArgText(path);
+  for (const std::string& arg : args.positional) {
+    const std::string label = ArgText(arg);
+    const std::string path = NativePath(arg);
     std::vector<Finding> findings;
     std::string error;
     SeverityTotals counts;
@@ -171,13 +172,10 @@ int RunCheck(Command& command, const Arguments& args) {
   return status;
 }
 
-// A notation argument as the code page 932 bytes pelmo would hold for it. Where arguments come as
-// UTF-8 they are converted first, so that "あa0" scans as the viewer scans the deck's bytes; a
-// character the code page lacks has no such bytes and is refused.
+// A notation argument as the code page 932 bytes pelmo would hold for it, so that "あa0" scans as
+// the viewer scans the deck's bytes; a character the code page lacks has no such bytes and is
+// refused.
 std::optional<std::string> NotationArgument(Command& command, const std::string& arg) {
-  if (ArgumentsAreCp932()) {
-    return arg;
-  }
   std::string bytes;
   for (size_t i = 0; i < arg.size();) {
     const DecodedChar c = DecodeUtf8At(arg, i);
@@ -276,20 +274,21 @@ int RunRender(Command& command, const Arguments& args) {
   if (!notation) {
     return 2;
   }
-  const std::string& outPath = args.positional[1];
+  const std::string outPath = NativePath(args.positional[1]);
+  const std::string outLabel = ArgText(args.positional[1]);
   GrayImage image;
   std::string error;
   if (!RenderNotation(*notation, scale, image, error)) {
     return command.Fail(error);
   }
   if (!WriteFileAtomically(outPath, EncodePng(image), error)) {
-    return command.Fail(ArgText(outPath) + ": " + error);
+    return command.Fail(outLabel + ": " + error);
   }
-  command.out() << ArgText(outPath) << ": " << image.width << " x " << image.height << " pixels\n";
+  command.out() << outLabel << ": " << image.width << " x " << image.height << " pixels\n";
   return ReportNotation(command, *notation);
 }
 
-// --comma's character: "U+XXXX", or one character in the command line's encoding. It must be a
+// --comma's character: "U+XXXX", or one character. It must be a
 // character the deck can hold that neither separates, quotes nor escapes.
 std::optional<char32_t> CommaReplacement(const std::string& arg, std::string& error) {
   std::optional<char32_t> cp;
@@ -297,7 +296,7 @@ std::optional<char32_t> CommaReplacement(const std::string& arg, std::string& er
       arg.find_first_not_of("0123456789abcdefABCDEF", 2) == std::string::npos) {
     cp = static_cast<char32_t>(std::stoul(arg.substr(2), nullptr, 16));
   } else if (!arg.empty()) {
-    const DecodedChar c = ArgumentsAreCp932() ? DecodeCp932At(arg, 0) : DecodeUtf8At(arg, 0);
+    const DecodedChar c = DecodeUtf8At(arg, 0);
     if (c.length == arg.size()) {
       cp = c.codePoint;
     }
@@ -339,10 +338,10 @@ int RunImport(Command& command, const Arguments& args) {
       return command.Fail(error);
     }
   }
-  const std::string& in = args.positional[0];
-  const std::string& out = args.positional[1];
-  const std::string inLabel = ArgText(in);
-  const std::string outLabel = ArgText(out);
+  const std::string in = NativePath(args.positional[0]);
+  const std::string out = NativePath(args.positional[1]);
+  const std::string inLabel = ArgText(args.positional[0]);
+  const std::string outLabel = ArgText(args.positional[1]);
   std::string bytes;
   if (!ReadInputFile(in, bytes, error)) {
     return command.Fail(inLabel + ": " + error);
@@ -396,10 +395,10 @@ int RunExport(Command& command, const Arguments& args) {
   if (args.positional.size() != 2) {
     return command.Usage("a deck and an output file are needed");
   }
-  const std::string& in = args.positional[0];
-  const std::string& out = args.positional[1];
-  const std::string inLabel = ArgText(in);
-  const std::string outLabel = ArgText(out);
+  const std::string in = NativePath(args.positional[0]);
+  const std::string out = NativePath(args.positional[1]);
+  const std::string inLabel = ArgText(args.positional[0]);
+  const std::string outLabel = ArgText(args.positional[1]);
   std::string bytes;
   std::string error;
   if (!ReadInputFile(in, bytes, error)) {
