@@ -180,6 +180,23 @@ Cut CutFirstRecords(std::string_view text, char delimiter) {
   return cut;
 }
 
+// Whether the delimiter cuts no record at all, although every one that holds text holds the
+// other delimiter: the wrong one was chosen, and every row would land in the word.
+bool LeavesOneColumn(std::string_view text, char delimiter) {
+  CsvReader reader(text, delimiter);
+  CsvRecord record;
+  size_t records = 0;
+  while (reader.Next(record)) {
+    if (record.fields.size() > 1 ||
+        (!record.fields[0].empty() &&
+         record.fields[0].find(delimiter == ',' ? '\t' : ',') == std::string::npos)) {
+      return false;
+    }
+    records += !record.fields[0].empty();
+  }
+  return records > 0;
+}
+
 }  // namespace
 
 char DelimiterFor(std::string_view text, CsvFormat format) {
@@ -237,17 +254,15 @@ bool ImportDeck(std::string_view input, const ImportOptions& options, ImportResu
     }
   };
   const char delimiter = DelimiterFor(text, options.format);
+  if (LeavesOneColumn(text, delimiter)) {
+    error = std::string("every record is one column, cut at ") +
+            (delimiter == ',' ? "commas but holding tabs: it looks tab-separated (--tsv)"
+                              : "tabs but holding commas: it looks comma-separated (--csv)");
+    return false;
+  }
   CsvReader reader(text, delimiter);
   CsvRecord record;
-  size_t records = 0;
-  size_t oneColumn = 0;  // records that the delimiter did not split, though they hold the other
   while (reader.Next(record)) {
-    if (record.fields.size() == 1) {
-      records += !record.fields[0].empty();
-      oneColumn += record.fields[0].find(delimiter == ',' ? '\t' : ',') != std::string::npos;
-    } else {
-      ++records;
-    }
     if (!record.problem.empty()) {
       refuse({record.line, "", "csv", record.problem});
       continue;
@@ -304,12 +319,6 @@ bool ImportDeck(std::string_view input, const ImportOptions& options, ImportResu
     if (problem) {
       refuse({record.line, kColumnNames[problem->field], problem->code, problem->reason});
     }
-  }
-  if (records > 0 && oneColumn == records) {
-    error = std::string("every record is one column, cut at ") +
-            (delimiter == ',' ? "commas but holding tabs: it looks tab-separated (--tsv)"
-                              : "tabs but holding commas: it looks comma-separated (--csv)");
-    return false;
   }
   return true;
 }

@@ -1,7 +1,9 @@
 // Any bytes given to pelmo-deck, after a first byte that picks the import's options. A model of
 // the importer's promise, from the README and the viewer's own splitter and escapes, says what
 // becomes of each record: written as the line the viewer reads back exactly, refused on its line
-// with the field at fault, or skipped as empty.
+// with the field at fault, or skipped as empty; and that a file the delimiter leaves in one
+// column is refused whole. (The choice of delimiter and the IPA conversion are tested on their
+// own and taken as they are here.)
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,6 +18,7 @@
 #include "deck/csv_reader.h"
 #include "deck/files.h"
 #include "deck/import.h"
+#include "deck/ipa_input.h"
 #include "deck/text_encoding.h"
 #include "wordlist/text_line_reader.h"
 #include "wordlist/word_list.h"
@@ -98,12 +101,24 @@ void FuzzImport(std::string_view input, const ImportOptions& options) {
   std::string error;
   const bool imported = ImportDeck(input, options, result, error,
                                    [&](const ImportRefusal& r) { refusals.push_back(r); });
-  const std::string_view body = input.substr(0, 3) == "\xEF\xBB\xBF" ? input.substr(3) : input;
-  Require(imported == !FirstInvalidUtf8(body) && (imported || OneLineOfUtf8(error)));
-  const std::string_view firstLine = body.substr(0, std::min(body.find('\n'), body.find('\r')));
-  const bool tab = options.format == CsvFormat::kTab ||
-                   (options.format == CsvFormat::kDetect && firstLine.find('\t') != firstLine.npos);
-  CsvReader records(imported ? body : "", tab ? '\t' : ',');
+  std::string_view body = input.substr(0, 3) == "\xEF\xBB\xBF" ? input.substr(3) : input;
+  if (!body.empty() && body.back() == '\x1A') {
+    body.remove_suffix(1);
+  }
+  const char delimiter = DelimiterFor(body, options.format);
+  bool split = false;
+  size_t holding = 0;  // records of text in one column that hold the other delimiter
+  size_t text = 0;
+  CsvReader all(body, delimiter);
+  for (CsvRecord r; all.Next(r);) {
+    split = split || r.fields.size() > 1;
+    text += !r.fields[0].empty();
+    holding += r.fields[0].find(delimiter == ',' ? '\t' : ',') != std::string::npos;
+  }
+  const bool oneColumn = !split && text > 0 && holding == text;
+  Require(imported == (!FirstInvalidUtf8(body) && !oneColumn) &&
+          (imported || OneLineOfUtf8(error)));
+  CsvReader records(imported ? body : "", delimiter);
   std::istringstream deck(result.deck);
   TextLineReader reader(deck);
   size_t written = 0, refused = 0, empty = 0, more = 0;
@@ -115,10 +130,19 @@ void FuzzImport(std::string_view input, const ImportOptions& options) {
     }
     more += r.problem.empty() &&
             std::any_of(r.fields.begin() + 3, r.fields.end(), [](auto& f) { return !f.empty(); });
+    std::string& pronunciation = r.fields[1];
+    std::vector<IpaSubstitution> substitutions;
+    std::string why;
+    const bool ipa =
+        std::any_of(pronunciation.begin(), pronunciation.end(), [](char c) { return c & 0x80; });
+    const std::string given = pronunciation;
+    const bool drawable = !ipa || IpaToNotation(given, pronunciation, substitutions, why);
     for (size_t k = 0; k < 3 && options.commaReplacement; ++k) {
       r.fields[k] = ReplaceAll(r.fields[k], ",", "\xE3\x80\x81");  // 、
     }
-    const Verdict v = r.problem.empty() ? Judge(r.fields) : Verdict{3, "csv", ""};
+    const Verdict v = !r.problem.empty() ? Verdict{3, "csv", ""}
+                      : !drawable        ? Verdict{1, "ipa", ""}
+                                         : Judge(r.fields);
     std::string_view line;
     if (!v.line.empty()) {
       Require(written < result.writtenLines.size() && result.writtenLines[written++] == r.line);
@@ -143,7 +167,8 @@ void FuzzCheck(std::string_view input) {
   std::ofstream(path, std::ios::binary).write(input.data(), std::streamsize(input.size()));
   std::vector<Finding> findings;
   std::string error;
-  Require(CheckDeckFile(path, findings, error) == DescribeNonText(input).empty());
+  Require(CheckDeckFile(path, findings, error) ==
+          DescribeNonText(input.substr(0, input.find('\x1A'))).empty());
   for (const Finding& f : findings) {
     Require(OneLineOfUtf8(f.message) && !FirstInvalidUtf8(FindingJson(f, "deck")));
   }

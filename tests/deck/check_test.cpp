@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <string>
 #include <vector>
 
@@ -9,6 +11,8 @@
 
 namespace pelmo::deck {
 namespace {
+
+using namespace std::string_literals;
 
 // The README's severities: these kinds are errors, those notes, the rest warnings.
 const std::string kErrors = " no-rows unread-lines invalid-cp932 utf8-bom utf8-text ";
@@ -53,6 +57,7 @@ const DeckCase kDecks[] = {
     {"a,a,x\r\n\r\n\r\n", "=1 2:0 stops-at-empty-line", "1 row loaded"},
     {"a,a,x\r\nb,b,\x1Ay\r\nc,c,z\r\n", "=2 2:5 unread-lines=2", "0x1A byte ends the text here: 2"},
     {"a,a,x\r\n\x1A", "=1 2:1 stops-at-eof-byte", ""},
+    {"a,a,x\r\n\x1A\0\0\r\n"s, "=1 2:1 unread-lines=1", ""},  // NULs the viewer never reads
     {"a,a,x\n\nb,b,y\x1Ax\nz\n", "=1 2:0 unread-lines=3", ""},
     {"a,a,x\r\nlonely\r\na,a\r\n", "=3 2:0 short-row 3:0 short-row", "3 rows loaded"},
     {"a,a,x,y\r\n", "=1 1:6 extra-fields=4", "4 fields: the meaning ends at this comma"},
@@ -62,13 +67,17 @@ const DeckCase kDecks[] = {
     {"cat,k,\x85\x40\x80\r\n", "=1 1:7 invalid-cp932=3", "the bytes 0x85 0x40 0x80 are no"},
     {"cat,k,a\x82", "=1 1:8 invalid-cp932=1", "0x82"},  // the last byte of a heap block
     {"\xEF\xBB\xBFpig,k,x\r\n", "=1 1:1 utf8-bom", ""},
-    {"a,a,ok\r\ncat,k,\xE7\x8C\xAB\r\nd,d,\xC3\xA9\r\n", "=3 2:0 utf8-text=2'cat,k,\xE7\x8C\xAB'",
+    {"a,a,ok\r\ncat,k,\xE7\x8C\xAB\r\nd,d,caf\xC3\xA9\r\n", "=3 2:0 utf8-text=2'cat,k,\xE7\x8C\xAB'",
      "; so do 1 more line"},
     {"cat,k,a\rb\rc\r\n", "=1 1:8 lone-cr=2", "(2 on this line)"},
-    {"\xB1,k,x\r\n", "=1 1:0 short-row 1:2 hidden-separator','", ""},
+    {"\xB1,k,x\r\n", "=1 1:0 short-row 1:2 hidden-separator','", "(the comma at column 2 is taken"},
+    {"w,\"\x95\x5C\",m\r\n", "=1 1:0 short-row 1:3 stray-character'\"\xE8\xA1\xA8\",'", "the comma at "
+     "column 7 is inside the double quotes opened at column 3, which the quote at column 6 does not"},
     {"\xB1\x8A\xBF\"k,x\r\n", "=1 1:0 short-row 1:4 hidden-separator'\"'", ""},
     {"so,s,a\x83\x5Cnb\r\n", "=1 1:7 escape-eats-character'\xE3\x82\xBDn'", "a line break in"},
     {"omote,o,\x95\x5C\\\r\n", "=1 1:9 escape-eats-character'\xE8\xA1\xA8\\'", "drops the"},
+    {"hyou,h,\x95\x5C\\n\x83\x5C\\\\n\r\n", "=1 1:12 escape-eats-character'\xE3\x82\xBD\\'", ""},
+    {"mai,m,\xCF\xB2\r\n", "=1", ""},  // one-byte katakana, although valid UTF-8 too
     // What the viewer shows as meant gives only the row count.
     {"cat,k[ae!]t,\x94\x4C\r\ndog,do1!g,x\ny,pre1 na0!u ns,z", "=3", ""},
     {"a,a0,one\\ntwo\\\\three\r\nb,i0,\"one, two\"\r\nso,s,\x83\x5Cx\r\n", "=3", ""},
@@ -87,6 +96,24 @@ TEST(Check, ReportsWhatTheViewerShowsWrongInFileOrder) {
     }
     EXPECT_NE(messages.find(c.message), std::string::npos) << messages;
   }
+}
+
+TEST(Check, CountsEveryFindingAsItIsMadeAndKeepsAThousandOfAKind) {
+  pelmo::testing::DeckFile file("a," + std::string(2 << 20, '[') + ",x\r\n", "brackets.csv");
+  std::vector<Finding> findings;
+  std::string error;
+  SeverityTotals totals;
+#if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)  // the sanitizer keeps what is freed
+  rusage before, after;
+  getrusage(RUSAGE_SELF, &before);
+#endif
+  ASSERT_TRUE(CheckDeckFile(file.name(), findings, error, &totals));
+  EXPECT_EQ(totals, (SeverityTotals{2, 2 << 20, 0}));  // rows-loaded, more-findings; brackets
+  EXPECT_EQ(findings.size(), 1002u);
+#if !defined(_WIN32) && !defined(__SANITIZE_ADDRESS__)
+  getrusage(RUSAGE_SELF, &after);
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 64 << 10) << "KiB more at the peak";
+#endif
 }
 
 TEST(Check, ListsAThousandFindingsOfAKindAndCountsTheRest) {

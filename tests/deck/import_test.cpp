@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "deck/csv_reader.h"
+#include "deck/files.h"
 #include "deck/import.h"
+#include "tests/support/deck_file.h"
 
 namespace pelmo::deck {
 namespace {
@@ -35,9 +37,10 @@ TEST(CsvReader, ReadsRecordsAsSpreadsheetsWriteThem) {
 std::string Import(const std::string& csv) {
   ImportResult result;
   std::string out, error;
-  EXPECT_TRUE(ImportDeck(csv, {}, result, error, [&](const ImportRefusal& r) {
+  auto note = [&](const ImportRefusal& r) {
     out += std::to_string(r.line) + " " + r.field + " " + r.code + ": " + r.reason + "\n";
-  }));
+  };
+  EXPECT_TRUE(ImportDeck(csv, {}, result, error, note, note));
   for (size_t at = 0, i = 0; at < result.deck.size(); at = result.deck.find('\n', at) + 1, ++i) {
     out += std::to_string(result.writtenLines.at(i)) + ":" +
            result.deck.substr(at, result.deck.find('\n', at) + 1 - at);
@@ -52,7 +55,8 @@ TEST(Import, RefusesEachRowTheViewerWouldNotShowAsItReads) {
       {"\"a,b\",k,x", "word comma: a comma, at which the viewer ends the field"},
       {"a,\"k,t\",x", "pronunciation comma"}, {"a,k,\"1, 2\"", "meaning comma"},
       {"\"\"\"a\",k,x", "word quote: its double quotes leave the line quoted"},
-      {"a,\"\"\"k\",x", "pronunciation quote"}, {"a,kｱ,x", "pronunciation one-byte-kana"},
+      {"a,\"\"\"k\",x", "pronunciation quote"},
+      {"a,/ʔa/,x", "pronunciation ipa: IPA column 2: “ʔ” (U+0294) has no glyph in pelmo"},
       {"ｱ,k,x", "word one-byte-kana: the viewer would take the comma after it for the second"},
       {"a,k,1\\n2", "meaning escape: a backslash followed by the letter n"},
       {"a,k,C:\\\\x", "meaning escape: two backslashes in a row"},
@@ -60,7 +64,7 @@ TEST(Import, RefusesEachRowTheViewerWouldNotShowAsItReads) {
                   "viewer reads it and the n after it as a line break\n"},
       {"a,k,表\\", "meaning escape-second-byte: the second byte of “表” is a backslash, so the "
                    "viewer reads it and the backslash after it as one backslash\n"},
-      {"a,😀,x", "pronunciation not-cp932: “😀” (U+1F600) is not in code page 932\n"},
+      {"a,k,😀", "meaning not-cp932: “😀” (U+1F600) is not in code page 932\n"},
       {"〜,k,x", "word not-cp932: “〜” (U+301C) is not in code page 932; its code page 932 form "
                 "is “～” (U+FF5E)\n"},
       {"a,k,x\x07", "meaning control-character: the control character U+0007, which"},
@@ -77,6 +81,38 @@ TEST(Import, RefusesEachRowTheViewerWouldNotShowAsItReads) {
 TEST(Import, WritesCodePage932LinesTheViewerReadsAsTheSource) {
   EXPECT_EQ(Import("\xEF\xBB\xBFpig,k[ae!]t,\xE7\x8C\xAB\nso,s,\"\xE3\x82\xBD\r\nb\\\ny\"\nc\n"),
             "1:pig,k[ae!]t,\x94\x4C\r\n2:so,s,\x83\x5C\\nb\\\\ny\r\n5:c,,\r\n");
+  // A pronunciation in IPA becomes notation; a final 0x1A is no record.
+  EXPECT_EQ(Import("book,/ˈbʊk/,x\n\x1A"),
+            "1 pronunciation ipa-substitution: IPA column 4: “ʊ” is "
+            "drawn as “u”: pelmo has no glyph for it\n1:book,bu0!k,x\r\n");
+}
+
+TEST(Import, TellsTabsFromCommasByHowTheyCutTheRecords) {
+  const std::pair<std::string, char> kTexts[] = {
+      {"a,b,\"c\td\"\ne,f,g\n", ','},  // a tab inside quotes
+      {"a,b,c\td\ne,f,g\th\n", ','},   // a tab in every meaning: commas cut more
+      {"a\tb\tc,d\ne\tf\tg\n", '\t'},  // a comma in one meaning
+      {"a\tb\n\"c,d\"\te\n", '\t'},    // commas only inside quotes
+      {"word\n", ','}};
+  for (const auto& [text, delimiter] : kTexts) {
+    EXPECT_EQ(DelimiterFor(text, CsvFormat::kDetect), delimiter) << text;
+  }
+  ImportResult result;
+  std::string error;
+  EXPECT_FALSE(ImportDeck("a,b,c\nd,e,f\n", {CsvFormat::kTab, {}}, result, error, {}));
+  EXPECT_EQ(error,
+            "every record is one column, cut at tabs but holding commas: it looks "
+            "comma-separated (--csv)");
+}
+
+TEST(Import, ReadsBackAWrittenDeckLargerThanAnyInput) {
+  std::string deck;
+  for (size_t i = 0; deck.size() <= kMaxInputBytes; ++i) {
+    deck += "a,a0,x\r\n";
+  }
+  pelmo::testing::DeckFile file(deck, "large.csv");
+  std::string error;
+  EXPECT_TRUE(VerifyWrittenDeck(file.name(), deck, deck.size() / 8, error)) << error;
 }
 
 }  // namespace

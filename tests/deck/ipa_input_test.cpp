@@ -13,10 +13,10 @@ namespace pelmo::deck {
 namespace {
 
 // The symbols pelmo draws, as `ipa` prints them; the first twelve are vowels.
-const std::vector<std::string> kDrawn = {
-    "a", "ɑ", "ʌ", "æ", "e", "ə", "ɚ", "i", "ɪ", "o", "ɔ", "u", "ʒ", "ŋ", "ʃ", "θ", "ð",
-    "ː", "(", ")", "b", "c", "d", "f", "g", "h", "j", "k", "l", "m", "n", "p", "q", "r",
-    "s", "t", "v", "w", "x", "y", "z"};
+const std::vector<std::string> kDrawn = {"a", "ɑ", "ʌ", "æ", "e", "ə", "ɚ", "i", "ɪ", "o", "ɔ",
+                                         "u", "ʒ", "ŋ", "ʃ", "θ", "ð", "ː", "(", ")", "b", "c",
+                                         "d", "f", "g", "h", "j", "k", "l", "m", "n", "p", "q",
+                                         "r", "s", "t", "v", "w", "x", "y", "z"};
 const std::vector<std::string> kFraming = {"/", "[", "]", ".", " ", "-", "\u0361", "\u203F"};
 
 bool IsVowel(const std::string& s) {
