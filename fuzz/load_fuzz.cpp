@@ -24,17 +24,20 @@ void Count(const char*) {
   ++failures;
 }
 
+void Check(bool ok) {
+  if (!ok) {
+    std::abort();
+  }
+}
+
 // The lines a text-mode stream gives, worked out the slow, obvious way.
 std::vector<std::string> TextLines(std::string_view bytes) {
   bytes = bytes.substr(0, bytes.find('\x1a'));
   std::vector<std::string> lines;
   size_t start = 0;
   while (start < bytes.size()) {
-    size_t end = bytes.find('\n', start);
-    const bool hasEnd = end != std::string_view::npos;
-    if (!hasEnd) {
-      end = bytes.size();
-    }
+    const size_t end = std::min(bytes.find('\n', start), bytes.size());
+    const bool hasEnd = end < bytes.size();
     std::string line(bytes.substr(start, end - start));
     if (hasEnd && !line.empty() && line.back() == '\r') {
       line.pop_back();
@@ -65,30 +68,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pelmo::TextLineReader reader(in, 1 + size % 7);
   std::string_view line;
   for (const std::string& expected : all) {
-    if (!reader.Next(line) || line != expected) {
-      std::abort();
-    }
+    Check(reader.Next(line) && line == expected);
   }
-  if (reader.Next(line)) {
-    std::abort();
-  }
-  if (loaded != !lines.empty() || failures != (loaded ? 0 : 1)) {
-    std::abort();
-  }
-  if (list.RowCount() != static_cast<int>(lines.size()) || list.fileOrder.size() != lines.size()) {
-    std::abort();
-  }
+  Check(!reader.Next(line));
+  Check(loaded == !lines.empty() && failures == (loaded ? 0 : 1));
+  Check(list.RowCount() == static_cast<int>(lines.size()) && list.fileOrder.size() == lines.size());
   for (size_t i = 0; i < lines.size(); ++i) {
     const pelmo::WordRow expected = pelmo::WordList::SplitLine(lines[i]);
     const pelmo::WordRow& row = list.rows[i];
-    if (row.FieldCount() < 1 || row.Line() != lines[i] || list.fileOrder[i].Line() != lines[i] ||
-        row.FieldCount() != expected.FieldCount()) {
-      std::abort();
-    }
+    Check(row.Line() == lines[i] && list.fileOrder[i].Line() == lines[i] &&
+          row.FieldCount() == expected.FieldCount());
     for (size_t f = 0; f < row.FieldCount(); ++f) {
-      if (row.Field(f) != expected.Field(f)) {
-        std::abort();
-      }
+      Check(row.Field(f) == expected.Field(f));
     }
   }
   return 0;

@@ -109,21 +109,11 @@ void Check(bool ok) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const GlyphTable table;
   const std::string_view input(reinterpret_cast<const char*>(data), size);
-  const std::string normalised = pelmo::NormalizeNotation(input);
-  Check(normalised.size() == size);
-  for (size_t i = 0; i < size; ++i) {
-    const unsigned char c = data[i];
-    const unsigned char n = normalised[i];
-    if (Lead(c)) {
-      Check(n == c);
-      if (i + 1 < size) {
-        Check(static_cast<unsigned char>(normalised[i + 1]) == data[i + 1]);
-      }
-      ++i;
-    } else {
-      Check(n == ((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c));
-    }
+  std::string normalised(input);
+  for (size_t i = 0; i < size; i += Lead(data[i]) ? 2 : 1) {
+    normalised[i] = static_cast<char>(data[i] + (data[i] >= 'A' && data[i] <= 'Z' ? 32 : 0));
   }
+  Check(pelmo::NormalizeNotation(input) == normalised);
 
   // Raw, unnormalised bytes are a text too.
   for (const std::string& text : {normalised, std::string(input)}) {
