@@ -16,6 +16,7 @@
 #include "deck/export.h"
 #include "deck/import.h"
 #include "deck/text_encoding.h"
+#include "fuzz/check.h"
 #include "wordlist/text_line_reader.h"
 #include "wordlist/word_list.h"
 
@@ -43,12 +44,6 @@ std::vector<Card> Shown(const std::string& deck) {
     cards.push_back(card);
   }
   return cards;
-}
-
-void Check(bool ok) {
-  if (!ok) {
-    std::abort();
-  }
 }
 
 }  // namespace

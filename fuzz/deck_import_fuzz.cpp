@@ -20,6 +20,7 @@
 #include "deck/import.h"
 #include "deck/ipa_input.h"
 #include "deck/text_encoding.h"
+#include "fuzz/check.h"
 #include "wordlist/text_line_reader.h"
 #include "wordlist/word_list.h"
 
@@ -27,12 +28,6 @@ namespace {
 
 using namespace pelmo;
 using namespace pelmo::deck;
-
-void Require(bool condition) {
-  if (!condition) {
-    std::abort();
-  }
-}
 
 bool OneLineOfUtf8(const std::string& text) {
   return !text.empty() && text.find_first_of("\r\n") == std::string::npos &&
@@ -50,7 +45,7 @@ std::map<char32_t, std::string> ReadCodePage() {
       held.emplace(*c.codePoint, bytes);
     }
   }
-  Require(held.size() == 9397);
+  Check(held.size() == 9397);
   return held;
 }
 const std::map<char32_t, std::string> kHeld = ReadCodePage();
@@ -78,7 +73,7 @@ Verdict Judge(const std::vector<std::string>& utf8) {
         return {k, "not-cp932", ""};
       }
       const std::string bytes = cp == '\n' ? "" : EncodeCp932(cp).value_or(held->second);
-      Require(cp == '\n' || Cp932ToUtf8(bytes) == utf8[k].substr(i, c.length));
+      Check(cp == '\n' || Cp932ToUtf8(bytes) == utf8[k].substr(i, c.length));
       stored[k] += cp == '\n' ? "\\n" : bytes;
       shown[k] += cp == '\n' ? "\r\n" : bytes;
       i += c.length;
@@ -116,8 +111,7 @@ void FuzzImport(std::string_view input, const ImportOptions& options) {
     holding += r.fields[0].find(delimiter == ',' ? '\t' : ',') != std::string::npos;
   }
   const bool oneColumn = !split && text > 0 && holding == text;
-  Require(imported == (!FirstInvalidUtf8(body) && !oneColumn) &&
-          (imported || OneLineOfUtf8(error)));
+  Check(imported == (!FirstInvalidUtf8(body) && !oneColumn) && (imported || OneLineOfUtf8(error)));
   CsvReader records(imported ? body : "", delimiter);
   std::istringstream deck(result.deck);
   TextLineReader reader(deck);
@@ -145,20 +139,20 @@ void FuzzImport(std::string_view input, const ImportOptions& options) {
                                          : Judge(r.fields);
     std::string_view line;
     if (!v.line.empty()) {
-      Require(written < result.writtenLines.size() && result.writtenLines[written++] == r.line);
-      Require(reader.Next(line) && line == v.line);
+      Check(written < result.writtenLines.size() && result.writtenLines[written++] == r.line);
+      Check(reader.Next(line) && line == v.line);
       continue;
     }
-    Require(refused < refusals.size());
+    Check(refused < refusals.size());
     const ImportRefusal& got = refusals[refused++];
-    Require(got.line == r.line && OneLineOfUtf8(got.reason));
-    Require(got.field == (v.field < 3 ? kColumnNames[v.field] : "") &&
-            (v.code.empty() ? got.code != "csv" : got.code == v.code));
+    Check(got.line == r.line && OneLineOfUtf8(got.reason));
+    Check(got.field == (v.field < 3 ? kColumnNames[v.field] : "") &&
+          (v.code.empty() ? got.code != "csv" : got.code == v.code));
   }
   std::string_view rest;
-  Require(!reader.Next(rest) && written == result.writtenLines.size());
-  Require(refused == refusals.size() && refused == result.refused);
-  Require(empty == result.emptyRecords && more == result.recordsWithMoreColumns);
+  Check(!reader.Next(rest) && written == result.writtenLines.size());
+  Check(refused == refusals.size() && refused == result.refused);
+  Check(empty == result.emptyRecords && more == result.recordsWithMoreColumns);
 }
 
 // As a deck the same bytes are read without fault, each finding worded on one line of UTF-8.
@@ -167,10 +161,10 @@ void FuzzCheck(std::string_view input) {
   std::ofstream(path, std::ios::binary).write(input.data(), std::streamsize(input.size()));
   std::vector<Finding> findings;
   std::string error;
-  Require(CheckDeckFile(path, findings, error) ==
-          DescribeNonText(input.substr(0, input.find('\x1A'))).empty());
+  Check(CheckDeckFile(path, findings, error) ==
+        DescribeNonText(input.substr(0, input.find('\x1A'))).empty());
   for (const Finding& f : findings) {
-    Require(OneLineOfUtf8(f.message) && !FirstInvalidUtf8(FindingJson(f, "deck")));
+    Check(OneLineOfUtf8(f.message) && !FirstInvalidUtf8(FindingJson(f, "deck")));
   }
 }
 

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz/check.h"
 #include "wordlist/load_failure.h"
 #include "wordlist/text_line_reader.h"
 #include "wordlist/word_list.h"
@@ -22,12 +23,6 @@ namespace {
 int failures = 0;
 void Count(const char*) {
   ++failures;
-}
-
-void Check(bool ok) {
-  if (!ok) {
-    std::abort();
-  }
 }
 
 // The lines a text-mode stream gives, worked out the slow, obvious way.

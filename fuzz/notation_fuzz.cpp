@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz/check.h"
 #include "pronunciation/glyph_table.h"
 #include "pronunciation/notation.h"
 
@@ -96,12 +97,6 @@ std::vector<GlyphId> Ids(const std::vector<Piece>& pieces) {
     }
   }
   return ids;
-}
-
-void Check(bool ok) {
-  if (!ok) {
-    std::abort();
-  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "fuzz/check.h"
 #include "ui/dib_image.h"
 #include "ui/packed_dib.h"
 
@@ -15,9 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pelmo::PackedDibLayout layout;
   const bool ok = pelmo::CheckPackedDib(resource.data(), resource.size(), &layout);
   pelmo::DibImage image;
-  if (image.Load(resource.data(), resource.size()) != ok || image.loaded != ok) {
-    std::abort();
-  }
+  Check(image.Load(resource.data(), resource.size()) == ok && image.loaded == ok);
   if (!ok) {
     return 0;
   }
@@ -27,21 +26,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::memcpy(&bits, resource.data() + 16, 4);
   const uint64_t rows =
       (static_cast<uint64_t>(layout.width) + 3) / 4 * 4 * static_cast<uint64_t>(layout.height);
-  if (bitCount != 8 || bits != 0 || layout.pixelBytes == 0 || rows > layout.pixelBytes ||
-      pelmo::kDibPrefixBytes + layout.pixelBytes > size ||
-      std::memcmp(image.pixels, resource.data() + pelmo::kDibPrefixBytes, layout.pixelBytes) != 0) {
-    std::abort();
-  }
+  Check(!(bitCount != 8 || bits != 0 || layout.pixelBytes == 0 || rows > layout.pixelBytes ||
+          pelmo::kDibPrefixBytes + layout.pixelBytes > size ||
+          std::memcmp(image.pixels, resource.data() + pelmo::kDibPrefixBytes, layout.pixelBytes) !=
+              0));
   // Mask with a colour taken from the palette, so some pixels really are transparent.
   const uint8_t* entry = resource.data() + 40 + 4 * (size % 256);
   const uint32_t key = entry[2] | entry[1] << 8 | entry[0] << 16;
-  if (!image.SetTransparentColor(key)) {
-    std::abort();
-  }
+  Check(image.SetTransparentColor(key));
   for (uint32_t i = 0; i < image.pixelBytes; ++i) {
-    if (image.mask[i] > 1) {
-      std::abort();
-    }
+    Check(image.mask[i] <= 1);
   }
   return 0;
 }
