@@ -35,6 +35,8 @@ TEST(CheckPackedDib, AcceptsOnlyWellFormedEightBitBitmaps) {
   const std::tuple<const char*, std::vector<uint8_t>, bool> cases[] = {
       {"227 x 34", Dib(227, 34), true},
       {"biClrUsed 0 means 256", Dib(5, 3, {{32, 0}}), true},
+      {"one pixel wide", Dib(1, 3), true},
+      {"four wide, no padding", Dib(4, 2), true},
       {"trailing bytes are fine", Dib(5, 3, {}, 7), true},
       {"24 bits per pixel", Dib(5, 3, {{12, 0x180001}}), false},
       {"16 colours", Dib(5, 3, {{32, 16}}), false},
@@ -76,6 +78,11 @@ TEST(DibImage, TransparencyMaskMarksEveryKeyEntryIncludingRowPadding) {
   EXPECT_EQ(image.maskHeader[40 + 4 * 7 + 1], 255);
   EXPECT_EQ(image.maskHeader[40] | image.maskHeader[41] | image.maskHeader[42], 0);
   EXPECT_EQ(image.maskHeader[44] & image.maskHeader[45] & image.maskHeader[46], 255);
+  // The key is a COLORREF, 0x00BBGGRR: red is entry 5.
+  DibImage red;
+  ASSERT_TRUE(red.Load(b.data(), b.size()) && red.SetTransparentColor(0x0000C8));
+  const uint8_t redMask[8] = {0, 1, 0, 0, 1, 1, 0, 0};
+  EXPECT_EQ(std::memcmp(red.mask, redMask, 8), 0);
 }
 
 TEST(RestMargin, IsATenthOfTheSmallerSideAndAtLeastOnePixel) {
