@@ -35,8 +35,8 @@ endfunction()
 
 # One test executable per area, and one ctest entry per GoogleTest suite in it, so that a failure
 # names what broke. Each entry runs in a folder of its own: suites run side by side and never
-# share the files they write. ENVIRONMENT is set for each entry; SCREEN marks programs that draw and read the shared display under
-# Wine; those take turns.
+# share the files they write. ENVIRONMENT is set for each entry; SCREEN marks programs that draw
+# and read the shared display under Wine, which take turns.
 function(pelmo_add_test name)
   cmake_parse_arguments(ARG "SCREEN" "" "SOURCES;LIBRARIES;ENVIRONMENT" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <istream>
 #include <map>
 #include <streambuf>
@@ -81,17 +80,6 @@ class FindingList {
   std::map<std::string, size_t> counts_;
   SeverityTotals totals_ = {};
 };
-
-std::string HexBytes(std::string_view bytes) {
-  std::string out;
-  for (size_t i = 0; i < bytes.size() && i < 8; ++i) {
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "%s0x%02X", i == 0 ? "" : " ",
-                  static_cast<unsigned char>(bytes[i]));
-    out += hex;
-  }
-  return bytes.size() > 8 ? out + " ..." : out;
-}
 
 // Non-empty lines in text the viewer never reads. Past the first 0x1A there is no text for the
 // viewer at all, so every further 0x1A simply counts as a line end there.
@@ -416,8 +404,7 @@ bool CheckDeckFile(const std::string& path, std::vector<Finding>& findings, std:
   if (!ReadInputFile(path, bytes, error)) {
     return false;
   }
-  // What follows the first 0x1A the viewer never reads, NUL bytes or not.
-  error = DescribeNonText(std::string_view(bytes).substr(0, bytes.find('\x1a')));
+  error = DescribeNonDeck(bytes);
   if (!error.empty()) {
     return false;
   }

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <sstream>
 
 #include "app/text_escapes.h"
+#include "deck/csv_reader.h"
 #include "deck/import.h"
 #include "deck/ipa.h"
 #include "deck/text_encoding.h"
@@ -53,14 +53,7 @@ std::string InvalidBytes(const std::string& bytes) {
   for (size_t i = 0; i < bytes.size();) {
     const DecodedChar c = DecodeCp932At(bytes, i);
     if (!c.codePoint) {
-      std::string hex;
-      for (size_t k = i; k < i + c.length; ++k) {
-        char text[8];
-        std::snprintf(text, sizeof text, "%s0x%02X", k == i ? "" : " ",
-                      static_cast<unsigned char>(bytes[k]));
-        hex += text;
-      }
-      return hex;
+      return HexBytes(std::string_view(bytes).substr(i, c.length));
     }
     i += c.length;
   }
@@ -78,7 +71,6 @@ bool ExportDeck(std::string_view deck, bool withIpa, ExportResult& result, std::
   }
   result.cards = cards.size();
   result.csv = "\xEF\xBB\xBF";
-  std::vector<size_t> cardAtLine = {0, 1};  // the card whose record starts on a CSV line
   std::vector<bool> flagged(cards.size(), false);
   for (size_t n = 0; n < cards.size(); ++n) {
     std::string record;
@@ -95,14 +87,15 @@ bool ExportDeck(std::string_view deck, bool withIpa, ExportResult& result, std::
       record += "," + CsvField(NotationToIpa(cards[n][1]));
     }
     result.csv += record + "\r\n";
-    // Line ends inside the fields (CR LF, LF or a lone CR, as the CSV reader counts them) make
-    // a record span lines.
-    size_t lineEnds = 0;
-    for (size_t i = 0; i < record.size(); ++i) {
-      lineEnds += record[i] == '\n' || (record[i] == '\r' && record[i + 1] != '\n');
-    }
-    cardAtLine.resize(cardAtLine.size() + lineEnds, n + 1);
-    cardAtLine.push_back(n + 2);
+  }
+  // Line ends inside the fields make a record span lines: the CSV reader that import uses says
+  // on which line each card's record starts.
+  std::vector<size_t> cardAtLine(1, 0);
+  CsvReader records(std::string_view(result.csv).substr(3), ',');
+  CsvRecord record;
+  for (size_t n = 1; records.Next(record); ++n) {
+    cardAtLine.resize(record.line + 1, 0);
+    cardAtLine[record.line] = n;
   }
   // The round trip, run here so that what the author is told holds: every card import writes
   // back must show as before.

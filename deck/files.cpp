@@ -75,6 +75,10 @@ std::string DescribeNonText(std::string_view bytes) {
          std::to_string(nul) + ")";
 }
 
+std::string DescribeNonDeck(std::string_view bytes) {
+  return DescribeNonText(bytes.substr(0, bytes.find('\x1a')));
+}
+
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
                          const VerifyFile& verify) {
   if (IsDirectory(path)) {

@@ -21,6 +21,9 @@ bool ReadInputFile(const std::string& path, std::string& bytes, std::string& err
 // where it shows. Empty for text.
 std::string DescribeNonText(std::string_view bytes);
 
+// The same for a deck, of which only what pelmo reads counts: the text before the first 0x1A.
+std::string DescribeNonDeck(std::string_view bytes);
+
 // Writes a temporary file beside `path` and then puts it in its place, so `path` ends up either
 // complete or as it was. `verify`, when given, reads the temporary file first and may refuse it
 // with a reason. A read-only `path` is refused, and so is a symbolic link (on every system, so

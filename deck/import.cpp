@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <sstream>
 
 #include "app/text_escapes.h"
@@ -235,9 +234,8 @@ bool ImportDeck(std::string_view input, const ImportOptions& options, ImportResu
   if (const std::optional<size_t> bad = FirstInvalidUtf8(text)) {
     const size_t line = 1 + static_cast<size_t>(std::count(
                                 text.begin(), text.begin() + static_cast<ptrdiff_t>(*bad), '\n'));
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(text[*bad]));
-    error = "not UTF-8 text: the byte " + std::string(hex) + " on line " + std::to_string(line) +
+    error = "not UTF-8 text: the byte " + HexBytes(text.substr(*bad, 1)) + " on line " +
+            std::to_string(line) +
             " is no UTF-8 (a deck already in code page 932 needs no import: check it with "
             "pelmo-deck check)";
     return false;
@@ -292,9 +290,7 @@ bool ImportDeck(std::string_view input, const ImportOptions& options, ImportResu
         ++result.warnings;
         if (onWarning) {
           onWarning({record.line, kColumnNames[1], "ipa-substitution",
-                     "IPA column " + std::to_string(s.column) + ": " + Quoted(s.from) +
-                         (s.to.empty() ? " is left out" : " is drawn as " + Quoted(s.to)) +
-                         ": pelmo has no glyph for it"});
+                     "IPA column " + std::to_string(s.column) + ": " + DescribeSubstitution(s)});
         }
       }
       pronunciation = notation;

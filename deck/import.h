@@ -29,10 +29,6 @@ struct ImportRefusal {
   std::string reason;
 };
 
-// A row written with a change the author should know of (an IPA symbol drawn as its neighbour);
-// the same shape as a refusal, `reason` saying what changed.
-using ImportWarning = ImportRefusal;
-
 struct ImportResult {
   std::string deck;                  // code page 932 lines, each ending in CR LF
   std::vector<size_t> writtenLines;  // the source line of each row written, in order
@@ -47,7 +43,7 @@ struct ImportResult {
 char DelimiterFor(std::string_view text, CsvFormat format);
 
 // Hears of each refused row as it is refused, so that refusals need not be kept; likewise of
-// warnings.
+// warnings, rows written with a change the author should know of, `reason` saying what changed.
 using RefusalSink = std::function<void(const ImportRefusal&)>;
 
 // Converts UTF-8 CSV or TSV (byte-order mark optional) into deck lines. Every composed line is

@@ -1,29 +1,17 @@
 #include "deck/ipa_input.h"
 
+#include <map>
 #include <optional>
 
+#include "deck/ipa.h"
 #include "deck/text_encoding.h"
+#include "pronunciation/glyph_table.h"
 
 namespace pelmo::deck {
 
 namespace {
 
-// What draws one IPA symbol. Two-letter keys need brackets, and a vowel's stress marks go inside
-// them: "[ae!]".
-struct Drawn {
-  char32_t symbol;
-  const char* key;
-  bool vowel;
-};
-constexpr Drawn kDrawn[] = {
-    {U'a', "a0", true},       {U'\u0251', "a1", true},  {U'\u028C', "a2", true},
-    {U'\u00E6', "ae", true},  {U'e', "e0", true},       {U'\u0259', "e1", true},
-    {U'\u025A', "e2", true},  {U'i', "i0", true},       {U'\u026A', "i1", true},
-    {U'o', "o0", true},       {U'\u0254', "o1", true},  {U'u', "u0", true},
-    {U'\u0292', "g1", false}, {U'\u014B', "ng", false}, {U'\u0283', "s1", false},
-    {U'\u03B8', "s2", false}, {U'\u00F0', "t1", false}, {U'\u02D0', ":", false},
-    {U'(', "(", false},       {U')', ")", false},
-};
+constexpr GlyphId kFirstPhoneticGlyph = 300;  // below it, the plain letters
 
 // The nearest symbols pelmo has; "" leaves the symbol out. Every use is reported.
 const std::vector<IpaNeighbour> kNeighbours = {
@@ -72,26 +60,46 @@ constexpr Precomposed kPrecomposed[] = {
 constexpr char32_t kPrimary = U'\u02C8';    // ˈ
 constexpr char32_t kSecondary = U'\u02CC';  // ˌ
 
-// A symbol pelmo draws: its key, and for a vowel the stress it takes.
+// A symbol pelmo draws: its key, and for a vowel the stress it takes. Two-letter keys need
+// brackets, and a vowel's stress marks go inside them: "[ae!]".
 struct Piece {
   std::string key;
   bool vowel = false;
   const char* stress = "";
+  GlyphId id = 0;
 };
 
-std::optional<Piece> Draws(char32_t c) {
-  if (c >= 'A' && c <= 'Z') {
-    c += 'a' - 'A';
-  }
-  for (const Drawn& d : kDrawn) {
-    if (d.symbol == c) {
-      return Piece{d.key, d.vowel};
+// Each symbol pelmo draws, as `ipa` prints it, with the key that draws it: taken from the glyph
+// table and `ipa` itself, so the two directions cannot disagree. A vowel is a key with a stress
+// form; of a letter and a phonetic vowel that print alike ("a" and "a0"), the vowel is meant.
+const std::map<std::string, Piece>& DrawnSymbols() {
+  static const std::map<std::string, Piece> symbols = [] {
+    const GlyphTable table;
+    std::map<std::string, Piece> drawn;
+    for (const GlyphEntry& e : GlyphTable::Entries()) {
+      const std::string key(e.token);
+      if (key.find('!') != std::string::npos) {
+        continue;  // the stress forms
+      }
+      const Piece piece{key, table.Find(key + "!").has_value(), "", e.id};
+      const auto [at, added] = drawn.emplace(GlyphIpa(e.id).value_or(""), piece);
+      if (!added && at->second.id < kFirstPhoneticGlyph && e.id >= kFirstPhoneticGlyph) {
+        at->second = piece;
+      }
     }
+    return drawn;
+  }();
+  return symbols;
+}
+
+std::optional<Piece> Draws(char32_t c) {
+  std::string symbol;
+  AppendUtf8(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c, symbol);
+  const auto found = DrawnSymbols().find(symbol);
+  if (found == DrawnSymbols().end()) {
+    return std::nullopt;
   }
-  if (c >= 'a' && c <= 'z') {
-    return Piece{std::string(1, static_cast<char>(c))};  // a consonant letter draws itself
-  }
-  return std::nullopt;
+  return found->second;
 }
 
 // Left out without a word: they only frame or divide the transcription.
@@ -108,6 +116,11 @@ std::string Column(size_t column) {
 
 const std::vector<IpaNeighbour>& IpaNeighbours() {
   return kNeighbours;
+}
+
+std::string DescribeSubstitution(const IpaSubstitution& s) {
+  return Quoted(s.from) + (s.to.empty() ? " is left out" : " is drawn as " + Quoted(s.to)) +
+         ": pelmo has no glyph for it";
 }
 
 bool IpaToNotation(std::string_view ipa, std::string& notation,

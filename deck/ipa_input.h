@@ -21,6 +21,9 @@ struct IpaNeighbour {
 };
 const std::vector<IpaNeighbour>& IpaNeighbours();
 
+// "“ʊ” is drawn as “u”: pelmo has no glyph for it", for a warning.
+std::string DescribeSubstitution(const IpaSubstitution& substitution);
+
 // Converts a pronunciation written in IPA (UTF-8, as dictionaries print it: /ˈθɪŋk/) into pelmo's
 // notation. Stress marks move from before the syllable to its first vowel (ˈ → "!", ˌ → "!!"), and
 // combining acute and grave accents after a vowel are stress too (as `ipa` writes them); slashes,

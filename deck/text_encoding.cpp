@@ -167,6 +167,17 @@ std::string CodePointName(char32_t codePoint) {
   return name;
 }
 
+std::string HexBytes(std::string_view bytes) {
+  std::string out;
+  for (size_t i = 0; i < bytes.size() && i < 8; ++i) {
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%s0x%02X", i == 0 ? "" : " ",
+                  static_cast<unsigned char>(bytes[i]));
+    out += hex;
+  }
+  return bytes.size() > 8 ? out + " ..." : out;
+}
+
 std::string Quoted(std::string_view utf8) {
   std::string out = "\xE2\x80\x9C";  // “
   for (const char ch : utf8) {

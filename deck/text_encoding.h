@@ -49,6 +49,9 @@ std::optional<size_t> FirstInvalidUtf8(std::string_view text);
 // "U+301C"
 std::string CodePointName(char32_t codePoint);
 
+// Bytes for a message: "0x82 0xA0", the first eight of a longer run followed by " ...".
+std::string HexBytes(std::string_view bytes);
+
 // Text for a one-line message: in typographic quotes, control characters written as <CR>, <LF>,
 // <TAB> or <0xNN> so that the message stays on its line.
 std::string Quoted(std::string_view utf8);

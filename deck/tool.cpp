@@ -195,14 +195,19 @@ std::optional<std::string> NotationArgument(Command& command, const std::string&
   return bytes;
 }
 
-// Warnings for what of a notation (code page 932 bytes) draws nothing; the status they call for.
-int ReportNotation(Command& command, std::string_view notation) {
-  std::vector<Finding> findings;
-  AddNotationFindings(notation, 0, 1, true, findings);
+// Findings about a command-line argument, on standard error; the status they call for.
+int ReportFindings(Command& command, const std::vector<Finding>& findings) {
   for (const Finding& f : findings) {
     command.err() << FormatFinding(f, std::string(kProgram) + ": " + command.name()) << "\n";
   }
   return ExitStatusFor(findings);
+}
+
+// Warnings for what of a notation (code page 932 bytes) draws nothing; the status they call for.
+int ReportNotation(Command& command, std::string_view notation) {
+  std::vector<Finding> findings;
+  AddNotationFindings(notation, 0, 1, true, findings);
+  return ReportFindings(command, findings);
 }
 
 int RunIpa(Command& command, const Arguments& args) {
@@ -217,25 +222,6 @@ int RunIpa(Command& command, const Arguments& args) {
   return ReportNotation(command, *notation);
 }
 
-// Substitutions of an IPA conversion as warnings, columns in characters of the IPA text.
-std::vector<Finding> SubstitutionFindings(const std::vector<IpaSubstitution>& substitutions,
-                                          size_t line) {
-  std::vector<Finding> findings;
-  for (const IpaSubstitution& s : substitutions) {
-    Finding f;
-    f.severity = Severity::kWarning;
-    f.code = "ipa-substitution";
-    f.line = line;
-    f.column = s.column;
-    f.text = s.from;
-    f.message = Quoted(s.from) +
-                (s.to.empty() ? " is left out: pelmo has no glyph for it"
-                              : " is drawn as " + Quoted(s.to) + ": pelmo has no glyph for it");
-    findings.push_back(std::move(f));
-  }
-  return findings;
-}
-
 int RunNotation(Command& command, const Arguments& args) {
   if (args.positional.size() != 1) {
     return command.Usage(args.positional.empty() ? "no IPA given" : "one IPA text only");
@@ -248,11 +234,18 @@ int RunNotation(Command& command, const Arguments& args) {
     return command.Fail(error);
   }
   command.out() << notation << "\n";
-  const std::vector<Finding> findings = SubstitutionFindings(substitutions, 0);
-  for (const Finding& f : findings) {
-    command.err() << FormatFinding(f, std::string(kProgram) + ": " + command.name()) << "\n";
+  // Each substitution a warning, its column in characters of the IPA text.
+  std::vector<Finding> findings;
+  for (const IpaSubstitution& s : substitutions) {
+    Finding f;
+    f.severity = Severity::kWarning;
+    f.code = "ipa-substitution";
+    f.column = s.column;
+    f.text = s.from;
+    f.message = DescribeSubstitution(s);
+    findings.push_back(std::move(f));
   }
-  return ExitStatusFor(findings);
+  return ReportFindings(command, findings);
 }
 
 int RunRender(Command& command, const Arguments& args) {
@@ -320,6 +313,37 @@ std::optional<char32_t> CommaReplacement(const std::string& arg, std::string& er
   return cp;
 }
 
+// IN and OUT of a command that converts one file into another: paths as the system takes them,
+// and labels for messages.
+struct InAndOut {
+  std::string in, out, inLabel, outLabel;
+};
+
+// Reads IN whole. It must be text (of a deck, only what pelmo reads counts), and OUT must be
+// neither IN itself, by any name, nor a directory. Nothing when all is well, else the status of
+// the failure it has reported.
+std::optional<int> ReadInput(Command& command, const Arguments& args, bool deck, InAndOut& files,
+                             std::string& bytes) {
+  files = {NativePath(args.positional[0]), NativePath(args.positional[1]),
+           ArgText(args.positional[0]), ArgText(args.positional[1])};
+  std::string error;
+  if (!ReadInputFile(files.in, bytes, error)) {
+    return command.Fail(files.inLabel + ": " + error);
+  }
+  if (const std::string why = deck ? DescribeNonDeck(bytes) : DescribeNonText(bytes);
+      !why.empty()) {
+    return command.Fail(files.inLabel + ": " + why);
+  }
+  if (SameFile(files.in, files.out)) {
+    return command.Fail(files.outLabel + ": this is the input file; the " + command.name() +
+                        " never overwrites it");
+  }
+  if (IsDirectory(files.out)) {
+    return command.Fail(files.outLabel + ": a directory, not a file");
+  }
+  return std::nullopt;
+}
+
 int RunImport(Command& command, const Arguments& args) {
   if (args.positional.size() != 2) {
     return command.Usage("an input and an output file are needed");
@@ -338,23 +362,13 @@ int RunImport(Command& command, const Arguments& args) {
       return command.Fail(error);
     }
   }
-  const std::string in = NativePath(args.positional[0]);
-  const std::string out = NativePath(args.positional[1]);
-  const std::string inLabel = ArgText(args.positional[0]);
-  const std::string outLabel = ArgText(args.positional[1]);
+  InAndOut files;
   std::string bytes;
-  if (!ReadInputFile(in, bytes, error)) {
-    return command.Fail(inLabel + ": " + error);
+  if (const std::optional<int> failed = ReadInput(command, args, false, files, bytes)) {
+    return *failed;
   }
-  if (const std::string why = DescribeNonText(bytes); !why.empty()) {
-    return command.Fail(inLabel + ": " + why);
-  }
-  if (SameFile(in, out)) {
-    return command.Fail(outLabel + ": this is the input file; the import never overwrites it");
-  }
-  if (IsDirectory(out)) {
-    return command.Fail(outLabel + ": a directory, not a file");
-  }
+  const std::string& inLabel = files.inLabel;
+  const std::string& outLabel = files.outLabel;
   ImportResult result;
   auto report = [&](const ImportRefusal& r) {
     command.err() << inLabel << ":" << r.line << ": " << (r.field.empty() ? "" : r.field + ": ")
@@ -369,9 +383,10 @@ int RunImport(Command& command, const Arguments& args) {
   if (written == 0) {
     return command.Fail(outLabel + ": not written: no row to write (" + refused + ")");
   }
-  if (!WriteFileAtomically(out, result.deck, error, [&](const std::string& path, std::string& why) {
-        return VerifyWrittenDeck(path, result.deck, written, why);
-      })) {
+  if (!WriteFileAtomically(files.out, result.deck, error,
+                           [&](const std::string& path, std::string& why) {
+                             return VerifyWrittenDeck(path, result.deck, written, why);
+                           })) {
     return command.Fail(outLabel + ": " + error);
   }
   command.out() << outLabel << ": " << written << (written == 1 ? " row" : " rows") << " written, "
@@ -395,28 +410,19 @@ int RunExport(Command& command, const Arguments& args) {
   if (args.positional.size() != 2) {
     return command.Usage("a deck and an output file are needed");
   }
-  const std::string in = NativePath(args.positional[0]);
-  const std::string out = NativePath(args.positional[1]);
-  const std::string inLabel = ArgText(args.positional[0]);
-  const std::string outLabel = ArgText(args.positional[1]);
+  InAndOut files;
   std::string bytes;
+  if (const std::optional<int> failed = ReadInput(command, args, true, files, bytes)) {
+    return *failed;
+  }
+  const std::string& inLabel = files.inLabel;
+  const std::string& outLabel = files.outLabel;
   std::string error;
-  if (!ReadInputFile(in, bytes, error)) {
-    return command.Fail(inLabel + ": " + error);
-  }
-  if (const std::string why =
-          DescribeNonText(std::string_view(bytes).substr(0, bytes.find('\x1a')));
-      !why.empty()) {
-    return command.Fail(inLabel + ": " + why);
-  }
-  if (SameFile(in, out)) {
-    return command.Fail(outLabel + ": this is the input file; export never overwrites it");
-  }
   ExportResult result;
   if (!ExportDeck(bytes, args.Has("--ipa"), result, error)) {
     return command.Fail(inLabel + ": " + error);
   }
-  if (!WriteFileAtomically(out, result.csv, error)) {
+  if (!WriteFileAtomically(files.out, result.csv, error)) {
     return command.Fail(outLabel + ": " + error);
   }
   for (const ExportProblem& p : result.problems) {
