@@ -23,44 +23,60 @@ from common import bmp_file, bmp_info, bmp_rows, read_bytes, run_command, write_
 
 HEIGHT = 32
 
+# Where ink may stand. Cells are drawn edge to edge from one top row, so every glyph must sit on
+# the same baseline, start in the same column and leave its last column blank.
+BASELINE = 24
+DESCENDERS = (27, 28)  # lowest ink row of g j p q y and the eng
+
 LETTER_WIDTHS = [11, 12, 12, 12, 12, 10, 12, 12, 6, 7, 12, 6, 17,
                  12, 12, 12, 12, 9, 11, 10, 12, 13, 17, 11, 13, 11]
+# First ink row of each letter; g j p q y descend, the others end on the baseline.
+LETTER_TOPS = [14, 9, 14, 9, 14, 9, 11, 9, 9, 6, 9, 9, 14,
+               14, 14, 14, 14, 14, 14, 11, 14, 14, 14, 14, 15, 14]
 
-# Vowels with stress forms: (first id, file name, width, base token, short form).
-# The acute form is first id + 1, the grave form first id + 2.
+# Vowels with stress forms: (first id, file name, width, base token, short form, first ink row of
+# the plain form, top row of the body all three share, top row of the accents). The acute form
+# is first id + 1, the grave form first id + 2. The plain phonetic i has its dot on row 11.
 VOWELS = [
-    (300, "a", 11, "a0", "a"),
-    (303, "script-a", 13, "a1", None),
-    (306, "turned-v", 13, "a2", None),
-    (309, "ash", 20, "ae", None),
-    (312, "e", 12, "e0", "e"),
-    (315, "schwa", 12, "e1", None),
-    (318, "schwa-hook", 15, "e2", None),
-    (321, "i", 6, "i0", "i"),
-    (324, "small-cap-i", 6, "i1", None),
-    (328, "o", 12, "o0", "o"),
-    (331, "open-o", 12, "o1", None),
-    (334, "u", 12, "u0", "u"),
+    (300, "a", 11, "a0", "a", 14, 14, 9),
+    (303, "script-a", 13, "a1", None, 13, 13, 9),
+    (306, "turned-v", 13, "a2", None, 13, 13, 8),
+    (309, "ash", 20, "ae", None, 14, 14, 9),
+    (312, "e", 12, "e0", "e", 14, 14, 9),
+    (315, "schwa", 12, "e1", None, 14, 14, 9),
+    (318, "schwa-hook", 15, "e2", None, 14, 14, 9),
+    (321, "i", 6, "i0", "i", 11, 14, 9),
+    (324, "small-cap-i", 6, "i1", None, 14, 14, 9),
+    (328, "o", 12, "o0", "o", 14, 14, 9),
+    (331, "open-o", 12, "o1", None, 14, 14, 9),
+    (334, "u", 12, "u0", "u", 14, 14, 9),
 ]
 
+# (id, file name, width, tokens, first ink row, lowest ink rows)
 OTHERS = [
-    (327, "length-mark", 7, [":", ";"]),
-    (337, "ezh", 12, ["g1"]),
-    (338, "eng", 13, ["ng"]),
-    (339, "esh", 12, ["s1"]),
-    (340, "theta", 12, ["s2"]),
-    (341, "eth", 11, ["t1"]),
-    (350, "paren-left", 8, ["(", "<"]),
-    (351, "paren-right", 8, [")", ">"]),
+    (327, "length-mark", 7, [":", ";"], 13, (22,)),
+    (337, "ezh", 12, ["g1"], 15, (30,)),
+    (338, "eng", 13, ["ng"], 14, DESCENDERS),
+    (339, "esh", 12, ["s1"], 7, (27,)),
+    (340, "theta", 12, ["s2"], 9, (BASELINE,)),
+    (341, "eth", 11, ["t1"], 9, (BASELINE,)),
+    (350, "paren-left", 8, ["(", "<"], 7, (26,)),
+    (351, "paren-right", 8, [")", ">"], 7, (26,)),
 ]
+
+INDENTED = {115, 118, 318, 319, 320, 321, 327, 339}  # first ink in column 2, not 1
 
 
 class Glyph:
-    def __init__(self, gid, name, width, tokens):
+    def __init__(self, gid, name, width, tokens, top, bottoms, body=None):
         self.id = gid
         self.name = name
         self.width = width
         self.tokens = tokens
+        self.top = top          # first ink row
+        self.bottoms = bottoms  # the rows the lowest ink may be on
+        self.left = 2 if gid in INDENTED else 1
+        self.body = body        # a stress form's (plain form's id, top row of the shared body)
 
     @property
     def filename(self):
@@ -72,76 +88,43 @@ def glyph_table():
     glyphs = []
     for i, width in enumerate(LETTER_WIDTHS):
         letter = chr(ord("a") + i)
-        glyphs.append(Glyph(107 + i, letter, width, [letter]))
-    for first, name, width, base, short in VOWELS:
-        for offset, suffix, stress in ((0, "", ""), (1, "!", "-acute"), (2, "!!", "-grave")):
-            tokens = [base + suffix]
-            if short and suffix:
-                tokens.append(short + suffix)
-            glyphs.append(Glyph(first + offset, name + stress, width, tokens))
-    for gid, name, width, tokens in OTHERS:
-        glyphs.append(Glyph(gid, name, width, tokens))
+        bottoms = DESCENDERS if letter in "gjpqy" else (BASELINE,)
+        glyphs.append(Glyph(107 + i, letter, width, [letter], LETTER_TOPS[i], bottoms))
+    for first, name, width, base, short, plain_top, body, accent_top in VOWELS:
+        glyphs.append(Glyph(first, name, width, [base], plain_top, (BASELINE,)))
+        for offset, suffix, stress in ((1, "!", "-acute"), (2, "!!", "-grave")):
+            tokens = [base + suffix] + ([short + suffix] if short else [])
+            glyphs.append(Glyph(first + offset, name + stress, width, tokens, accent_top,
+                                (BASELINE,), (first, body)))
+    for gid, name, width, tokens, top, bottoms in OTHERS:
+        glyphs.append(Glyph(gid, name, width, tokens, top, bottoms))
     glyphs.sort(key=lambda g: g.id)
     return glyphs
-
-
-# Where ink may stand. Cells are drawn edge to edge from one top row, so every glyph must sit on
-# the same baseline, start in the same column and leave its last column blank.
-BASELINE = 24
-DESCENDERS = (27, 28)  # lowest ink row of g j p q y and the eng
-LETTER_TOPS = [14, 9, 14, 9, 14, 9, 11, 9, 9, 6, 9, 9, 14,
-               14, 14, 14, 14, 14, 14, 11, 14, 14, 14, 14, 15, 14]
-# (first id, top row of the body, top row of the accents); the plain form starts at the body
-# but for the dotted phonetic i, whose dot is on row 11.
-VOWEL_TOPS = {300: (14, 9), 303: (13, 9), 306: (13, 8), 309: (14, 9), 312: (14, 9),
-              315: (14, 9), 318: (14, 9), 321: (14, 9), 324: (14, 9), 328: (14, 9),
-              331: (14, 9), 334: (14, 9)}
-# (top, lowest ink rows) of the other symbols.
-OTHER_ROWS = {327: (13, (22,)), 337: (15, (30,)), 338: (14, DESCENDERS), 339: (7, (27,)),
-              340: (9, (BASELINE,)), 341: (9, (BASELINE,)), 350: (7, (26,)), 351: (7, (26,))}
-INDENTED = {115, 118, 318, 319, 320, 321, 327, 339}  # first ink in column 2, not 1
-
-
-def expected_metrics(gid):
-    """(top row, allowed bottom rows, first ink column) of a glyph."""
-    left = 2 if gid in INDENTED else 1
-    if 107 <= gid <= 132:
-        letter = chr(gid - 107 + ord("a"))
-        bottom = DESCENDERS if letter in "gjpqy" else (BASELINE,)
-        return LETTER_TOPS[gid - 107], bottom, left
-    if gid in OTHER_ROWS:
-        return OTHER_ROWS[gid] + (left,)
-    first = max(v for v in VOWEL_TOPS if v <= gid)
-    body, accent = VOWEL_TOPS[first]
-    top = 11 if gid == 321 else (body if gid == first else accent)
-    return top, (BASELINE,), left
 
 
 def check_metrics(sources):
     """Raises SourceError for the first glyph that breaks a rule the view relies on."""
     for gid, rows in sorted(sources.items()):
-        name = BY_ID[gid].filename
+        g = BY_ID[gid]
         inked = [y for y, row in enumerate(rows) if "#" in row]
         if not inked:
-            raise SourceError("%s: no ink" % name)
-        top, bottoms, left = expected_metrics(gid)
+            raise SourceError("%s: no ink" % g.filename)
         first_col = min(row.index("#") for row in rows if "#" in row)
-        checks = [(inked[0] == top, "first ink row %d, expected %d" % (inked[0], top)),
-                  (inked[-1] in bottoms, "last ink row %d, expected %s"
-                   % (inked[-1], " or ".join(map(str, bottoms)))),
-                  (first_col == left, "first ink column %d, expected %d" % (first_col, left)),
+        checks = [(inked[0] == g.top, "first ink row %d, expected %d" % (inked[0], g.top)),
+                  (inked[-1] in g.bottoms, "last ink row %d, expected %s"
+                   % (inked[-1], " or ".join(map(str, g.bottoms)))),
+                  (first_col == g.left, "first ink column %d, expected %d" % (first_col, g.left)),
                   (all(row[-1] == "." for row in rows), "ink in the last column")]
         for ok, what in checks:
             if not ok:
-                raise SourceError("%s: %s" % (name, what))
-        first = max((v for v in VOWEL_TOPS if v <= gid), default=None)
-        if first is not None and gid in (first + 1, first + 2):
-            body = VOWEL_TOPS[first][0]
-            if rows[body:] != sources[first][body:]:
-                raise SourceError("%s: body differs from %s" % (name, BY_ID[first].filename))
+                raise SourceError("%s: %s" % (g.filename, what))
+        if g.body:
+            plain, body = g.body
+            if rows[body:] != sources[plain][body:]:
+                raise SourceError("%s: body differs from %s" % (g.filename, BY_ID[plain].filename))
             above, below = rows[body - 1], rows[body]
             if any(above[x] == "#" and "#" in below[max(x - 1, 0):x + 2] for x in range(len(above))):
-                raise SourceError("%s: accent touches the body" % name)
+                raise SourceError("%s: accent touches the body" % g.filename)
 
 
 GLYPHS = glyph_table()
