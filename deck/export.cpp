@@ -1,41 +1,16 @@
 #include "deck/export.h"
 
 #include <algorithm>
-#include <array>
-#include <sstream>
 
-#include "app/text_escapes.h"
+#include "deck/cards.h"
 #include "deck/csv_reader.h"
 #include "deck/import.h"
 #include "deck/ipa.h"
 #include "deck/text_encoding.h"
-#include "wordlist/load_failure.h"
-#include "wordlist/text_line_reader.h"
-#include "wordlist/word_list.h"
 
 namespace pelmo::deck {
 
 namespace {
-
-using Card = std::array<std::string, 3>;  // word, pronunciation, meaning as pelmo shows them
-
-// The cards as the viewer's loader and card display make them.
-std::vector<Card> ReadCards(std::string_view deck) {
-  std::istringstream in{std::string(deck)};
-  TextLineReader reader(in);
-  std::vector<Card> cards;
-  std::string_view line;
-  while (reader.Next(line) && !line.empty()) {
-    const WordRow row = WordList::SplitLine(line);
-    Card card;
-    for (size_t k = 0; k < 3 && k < row.FieldCount(); ++k) {
-      card[k] = std::string(row.Field(k));
-    }
-    card[2] = ResolveMeaningEscapes(card[2]);
-    cards.push_back(std::move(card));
-  }
-  return cards;
-}
 
 std::string CsvField(const std::string& utf8) {
   if (utf8.find_first_of("\",\r\n\t") == std::string::npos) {
@@ -64,9 +39,8 @@ std::string InvalidBytes(const std::string& bytes) {
 
 bool ExportDeck(std::string_view deck, bool withIpa, ExportResult& result, std::string& error) {
   result = ExportResult();
-  const std::vector<Card> cards = ReadCards(deck);
-  if (cards.empty()) {
-    error = "pelmo refuses this deck: " + Cp932ToUtf8(NoDataMessage());
+  std::vector<Card> cards;
+  if (!ReadCards(deck, cards, error)) {
     return false;
   }
   result.cards = cards.size();
@@ -111,7 +85,8 @@ bool ExportDeck(std::string_view deck, bool withIpa, ExportResult& result, std::
     problem(cardAtLine[r.line],
             "import would refuse it: " + (r.field.empty() ? "" : r.field + ": ") + r.reason);
   });
-  const std::vector<Card> again = ReadCards(back.deck);
+  std::vector<Card> again;
+  ReadCards(back.deck, again, importError);  // none when import wrote nothing
   std::vector<bool> written(cards.size(), false);
   for (size_t i = 0; i < again.size() && i < back.writtenLines.size(); ++i) {
     const size_t card = cardAtLine[back.writtenLines[i]];

@@ -1,0 +1,34 @@
+#include "deck/cards.h"
+
+#include <sstream>
+
+#include "app/text_escapes.h"
+#include "deck/text_encoding.h"
+#include "wordlist/load_failure.h"
+#include "wordlist/text_line_reader.h"
+#include "wordlist/word_list.h"
+
+namespace pelmo::deck {
+
+bool ReadCards(std::string_view deck, std::vector<Card>& cards, std::string& error) {
+  std::istringstream in{std::string(deck)};
+  TextLineReader reader(in);
+  cards.clear();
+  std::string_view line;
+  while (reader.Next(line) && !line.empty()) {
+    const WordRow row = WordList::SplitLine(line);
+    Card card;
+    for (size_t k = 0; k < 3 && k < row.FieldCount(); ++k) {
+      card[k] = std::string(row.Field(k));
+    }
+    card[2] = ResolveMeaningEscapes(card[2]);
+    cards.push_back(std::move(card));
+  }
+  if (cards.empty()) {
+    error = "pelmo refuses this deck: " + Cp932ToUtf8(NoDataMessage());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace pelmo::deck

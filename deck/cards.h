@@ -1,0 +1,19 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pelmo::deck {
+
+// A card as pelmo shows it: word, pronunciation and meaning as code page 932 bytes, the meaning's
+// escapes resolved (its line breaks are CR LF), a column the row lacks empty.
+using Card = std::array<std::string, 3>;
+
+// The cards of a deck (its bytes) as the viewer's loader and card display make them: read with
+// its line reader and splitter up to the first empty line. False, with pelmo's own reason, when
+// pelmo would load no card.
+bool ReadCards(std::string_view deck, std::vector<Card>& cards, std::string& error);
+
+}  // namespace pelmo::deck
