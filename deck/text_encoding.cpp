@@ -178,6 +178,23 @@ std::string HexBytes(std::string_view bytes) {
   return bytes.size() > 8 ? out + " ..." : out;
 }
 
+std::string Base64(std::string_view bytes) {
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    const size_t n = std::min<size_t>(3, bytes.size() - i);
+    uint32_t group = 0;
+    for (size_t k = 0; k < 3; ++k) {
+      group = group << 8 | (k < n ? static_cast<unsigned char>(bytes[i + k]) : 0u);
+    }
+    for (size_t k = 0; k < 4; ++k) {
+      out += k <= n ? kDigits[group >> (18 - 6 * k) & 0x3F] : '=';
+    }
+  }
+  return out;
+}
+
 std::string Quoted(std::string_view utf8) {
   std::string out = "\xE2\x80\x9C";  // “
   for (const char ch : utf8) {

@@ -52,6 +52,9 @@ std::string CodePointName(char32_t codePoint);
 // Bytes for a message: "0x82 0xA0", the first eight of a longer run followed by " ...".
 std::string HexBytes(std::string_view bytes);
 
+// RFC 4648 base64, padded, on one line.
+std::string Base64(std::string_view bytes);
+
 // Text for a one-line message: in typographic quotes, control characters written as <CR>, <LF>,
 // <TAB> or <0xNN> so that the message stays on its line.
 std::string Quoted(std::string_view utf8);

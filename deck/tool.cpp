@@ -12,6 +12,7 @@
 #include "deck/ipa.h"
 #include "deck/ipa_input.h"
 #include "deck/notation_findings.h"
+#include "deck/page.h"
 #include "deck/platform.h"
 #include "deck/png.h"
 #include "deck/render.h"
@@ -37,6 +38,10 @@ const char kUsage[] =
     "      Write the cards exactly as pelmo shows them as UTF-8 CSV for spreadsheets (word,\n"
     "      pronunciation, meaning with real line breaks; --ipa adds the IPA), which import\n"
     "      turns back into the same deck.\n"
+    "  page [--title TEXT] DECK OUT.html\n"
+    "      Write the deck as one web page that needs nothing else: the cards one at a time or\n"
+    "      as a printable list, with pelmo's shuffle and pelmo's pronunciation glyphs, for any\n"
+    "      browser, a phone's included. The title is the deck's file name unless --title.\n"
     "  import [--comma CHAR] [--csv | --tsv] IN OUT\n"
     "      Convert UTF-8 CSV or TSV (word, pronunciation, meaning) into a deck in code page\n"
     "      932 with CR LF line ends, refusing every row pelmo would not show exactly as it\n"
@@ -128,6 +133,9 @@ class Command {
     }
     if (name_ == "export") {
       return "export [--ipa] DECK OUT";
+    }
+    if (name_ == "page") {
+      return "page [--title TEXT] DECK OUT.html";
     }
     return "import [--comma CHAR] [--csv | --tsv] IN OUT";
   }
@@ -438,6 +446,32 @@ int RunExport(Command& command, const Arguments& args) {
   return result.problems.empty() ? 0 : 1;
 }
 
+int RunPage(Command& command, const Arguments& args) {
+  if (args.positional.size() != 2) {
+    return command.Usage("a deck and an output file are needed");
+  }
+  InAndOut files;
+  std::string bytes;
+  if (const std::optional<int> failed = ReadInput(command, args, true, files, bytes)) {
+    return *failed;
+  }
+  std::string title = args.Has("--title") ? ArgText(args.options.at("--title")) : files.inLabel;
+  if (!args.Has("--title")) {
+    title.erase(0, title.find_last_of("/\\") + 1);  // the file's name, without its folders
+  }
+  std::string error;
+  PageResult result;
+  if (!MakePage(bytes, title, result, error)) {
+    return command.Fail(files.inLabel + ": " + error);
+  }
+  if (!WriteFileAtomically(files.out, result.html, error)) {
+    return command.Fail(files.outLabel + ": " + error);
+  }
+  command.out() << files.outLabel << ": " << result.cards
+                << (result.cards == 1 ? " card" : " cards") << " written\n";
+  return 0;
+}
+
 }  // namespace
 
 int RunDeckTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -461,6 +495,7 @@ int RunDeckTool(const std::vector<std::string>& args, std::ostream& out, std::os
       {"ipa", &RunIpa, {}, {}},
       {"notation", &RunNotation, {}, {}},
       {"export", &RunExport, {"--ipa"}, {}},
+      {"page", &RunPage, {}, {"--title"}},
       {"render", &RunRender, {}, {"--scale"}},
       {"import", &RunImport, {"--csv", "--tsv"}, {"--comma"}},
   };

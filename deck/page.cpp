@@ -1,0 +1,128 @@
+#include "deck/page.h"
+
+#include <vector>
+
+#include "app/text_escapes.h"
+#include "deck/cards.h"
+#include "deck/findings.h"
+#include "deck/glyph_bitmaps.h"
+#include "deck/ipa.h"
+#include "deck/page_template.h"
+#include "deck/png.h"
+#include "deck/text_encoding.h"
+#include "pronunciation/notation.h"
+
+namespace pelmo::deck {
+
+namespace {
+
+std::string HtmlText(std::string_view utf8) {
+  std::string out;
+  for (const char c : SanitizeUtf8(utf8)) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+// Every glyph bitmap side by side, one PNG embedded once; each glyph is then its x in the sprite,
+// its width and its IPA, and a card's pronunciation one character per glyph, '0' + its index.
+std::string GlyphData() {
+  int width = 0;
+  for (const GlyphBitmap& g : kGlyphBitmaps) {
+    width += g.width;
+  }
+  GrayImage sprite{width, GlyphBitmap::kHeight, {}};
+  sprite.pixels.assign(static_cast<size_t>(width) * sprite.height, 255);
+  std::string glyphs;
+  int left = 0;
+  for (const GlyphBitmap& g : kGlyphBitmaps) {
+    for (int y = 0; y < GlyphBitmap::kHeight; ++y) {
+      for (int x = 0; x < g.width; ++x) {
+        sprite.pixels[static_cast<size_t>(y) * width + left + x] = g.Black(x, y) ? 0 : 255;
+      }
+    }
+    glyphs += std::string(glyphs.empty() ? "[" : ",[") + std::to_string(left) + "," +
+              std::to_string(g.width) + "," + JsonString(GlyphIpa(g.id).value_or("")) + "]";
+    left += g.width;
+  }
+  return "\"spriteWidth\":" + std::to_string(width) + ",\"sprite\":\"data:image/png;base64," +
+         Base64(EncodePng(sprite)) + "\",\"glyphs\":[" + glyphs + "]";
+}
+
+std::string GlyphIndices(std::string_view notation) {
+  static const GlyphTable table;
+  std::string indices;
+  for (const GlyphId id : ScanNotation(NormalizeNotation(notation), table)) {
+    // Like the view, a glyph without a bitmap takes no room; the table has none such.
+    if (const GlyphBitmap* g = FindGlyphBitmap(id)) {
+      indices += static_cast<char>('0' + (g - kGlyphBitmaps));
+    }
+  }
+  return indices;
+}
+
+}  // namespace
+
+std::string JsonForScript(std::string_view json) {
+  std::string out;
+  out.reserve(json.size());
+  for (size_t i = 0; i < json.size(); ++i) {
+    const char next = i + 1 < json.size() ? json[i + 1] : '\0';
+    if (json[i] == '<' && next == '!') {
+      out += "\\u003c";
+    } else {
+      out += json[i];
+      if (json[i] == '<' && next == '/') {
+        out += '\\';
+      }
+    }
+  }
+  return out;
+}
+
+bool MakePage(std::string_view deck, std::string_view title, PageResult& result,
+              std::string& error) {
+  result = PageResult();
+  std::vector<Card> cards;
+  if (!ReadCards(deck, cards, error)) {
+    return false;
+  }
+  result.cards = cards.size();
+  std::string json = "{" + GlyphData() + ",\"cards\":[";
+  for (size_t n = 0; n < cards.size(); ++n) {
+    const Card& card = cards[n];
+    // The meaning's CR LF is one line break on the page; CSS would show a lone CR as a space.
+    json += (n ? "," : "") + JsonString(Cp932ToUtf8(card[0])) + "," +
+            JsonString(GlyphIndices(card[1])) + "," +
+            JsonString(Cp932ToUtf8(ReplaceAll(card[2], "\r\n", "\n")));
+  }
+  json += "]}";
+  const std::string data = JsonForScript(json);
+  const std::string titleText = HtmlText(title);
+  for (size_t k = 0; k < kPageTemplateCount; ++k) {
+    result.html += kPageTemplate[k].text;
+    if (kPageTemplate[k].hole == PageHole::kTitle) {
+      result.html += titleText;
+    } else if (kPageTemplate[k].hole == PageHole::kData) {
+      result.html += data;
+    }
+  }
+  return true;
+}
+
+}  // namespace pelmo::deck

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace pelmo::deck {
+
+struct PageResult {
+  std::string html;  // UTF-8
+  size_t cards = 0;
+};
+
+// One self-contained web page of a deck (its bytes): the cards as pelmo shows them, one at a time
+// or all in a printable list, with pelmo's shuffle and the pronunciation drawn from pelmo's own
+// glyph bitmaps, embedded once. The page loads nothing from elsewhere and runs no script but its
+// own: the deck's text is data, escaped for where it stands. `title` is UTF-8. False, with a
+// reason, when pelmo loads no card.
+bool MakePage(std::string_view deck, std::string_view title, PageResult& result,
+              std::string& error);
+
+// JSON text made safe to stand inside a script element: no "</" can end the element and no
+// "<!" can start a comment there. The JSON reads the same.
+std::string JsonForScript(std::string_view json);
+
+}  // namespace pelmo::deck
