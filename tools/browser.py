@@ -101,12 +101,14 @@ class Browser:
                 return message["result"]
             self.events.append(message)
 
-    def wait_for(self, method, session):
-        """The first event of that name from the session not yet taken, waiting if need be."""
+    def wait_for(self, method, session, match=lambda params: True):
+        """The first event of that name from the session not yet taken for which match holds,
+        waiting if need be."""
         deadline = time.monotonic() + self.timeout
         while True:
             for k, event in enumerate(self.events):
-                if event.get("method") == method and event.get("sessionId") == session:
+                if (event.get("method") == method and event.get("sessionId") == session
+                        and match(event["params"])):
                     return self.events.pop(k)["params"]
             self.events.append(self._message(deadline))
 
@@ -126,8 +128,11 @@ class Tab:
             self.call(domain + ".enable")
         self.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
                   deviceScaleFactor=1, mobile=False)
-        self.call("Page.navigate", url=url)
-        self.browser.wait_for("Page.loadEventFired", self.session)
+        # The blank page the tab starts with may report its own load: wait for this one's.
+        self.call("Page.setLifecycleEventsEnabled", enabled=True)
+        loader = self.call("Page.navigate", url=url)["loaderId"]
+        self.browser.wait_for("Page.lifecycleEvent", self.session,
+                              lambda e: e["name"] == "load" and e["loaderId"] == loader)
 
     def call(self, method, **params):
         return self.browser.call(method, self.session, **params)

@@ -1,0 +1,59 @@
+#!/usr/bin/env python3
+"""Size and load time of the page pelmo-deck writes, for decks of 20,000 and 1,000,000 cards.
+
+    page_bench.py PELMO_DECK WORK_DIR [CARDS...]
+
+Each deck repeats the sample deck's cards, the word numbered so every card differs and the meaning
+given a second line ("例 N"), about 50 bytes a card. The page's
+size is compared with the deck's size as UTF-8 plus the fixed part (the page of a one-card deck);
+the load time is from the start of navigation to the page's mark "pelmo-first-card", set once card
+1 is on show, in headless Chromium, the median of three loads.
+"""
+
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tools"))
+from browser import Browser  # noqa: E402
+
+tool, work = sys.argv[1:3]
+counts = [int(n) for n in sys.argv[3:]] or [20000, 1000000]
+sample = os.path.join(os.path.dirname(__file__), "..", "examples", "pelmo.csv")
+with open(sample, "rb") as f:
+    base = [line.split(b",", 1) for line in f.read().split(b"\r\n") if line]
+os.makedirs(work, exist_ok=True)
+
+
+def page_of(name, lines):
+    deck = os.path.join(work, name + ".csv")
+    page = os.path.abspath(os.path.join(work, name + ".html"))
+    with open(deck, "wb") as f:
+        f.write(b"".join(lines))
+    start = time.monotonic()
+    subprocess.run([tool, "page", deck, page], check=True, stdout=subprocess.DEVNULL)
+    return deck, page, time.monotonic() - start
+
+
+_, one, _ = page_of("one", [b"a,,\r\n"])
+fixed = os.path.getsize(one)
+print("fixed part (page of a one-card deck): %d bytes" % fixed)
+for count in counts:
+    lines = [b"%s-%07d,%s\\n\x97\xe1 %d\r\n" % (base[i % len(base)][0], i, base[i % len(base)][1], i)
+             for i in range(count)]
+    deck, page, written = page_of("deck%d" % count, lines)
+    utf8 = len(b"".join(lines).decode("cp932").encode("utf-8"))
+    size = os.path.getsize(page)
+    loads = []
+    with Browser(timeout=300) as browser:
+        for _ in range(3):
+            tab = browser.open("file://" + page)
+            loads.append(tab.eval("performance.getEntriesByName('pelmo-first-card')[0].startTime"))
+            assert tab.eval("document.getElementById('counter').textContent") == "1 / %d" % count
+            tab.call("Page.close")
+    print("%9d cards: deck %.1f MB (UTF-8 %.1f MB), page %.1f MB = %.2f x UTF-8 + fixed "
+          "(limit 2), written in %.2f s; card 1 shown %.0f ms after navigation (median of %s)"
+          % (count, os.path.getsize(deck) / 1e6, utf8 / 1e6, size / 1e6, (size - fixed) / utf8,
+             written, statistics.median(loads), ", ".join("%.0f" % t for t in loads)))
