@@ -12,7 +12,7 @@ import sys
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools"))
 from browser import Browser, read_png  # noqa: E402
 
-tool, orders_tool, work = sys.argv[1:4]
+tool, orders_tool, work = sys.argv[1], sys.argv[2], os.path.abspath(sys.argv[3])
 CARDS = [  # word, notation, meaning as the deck holds them; what each card must show
     ("hello", "he1lo0!u0", "こんにちは\\nやあ", "こんにちは\nやあ"),
     ("<script>window.pwned=1</script>", "s2[ae!][ng]k", '</textarea><b>&amp; "q" \'s\'',
@@ -113,7 +113,8 @@ def long_deck(browser):
     check("page size within twice the deck plus the glyphs",
           os.path.getsize(page) <= 2 * utf8 + fixed, True)
     tab = browser.open("file://" + page)
-    check("card 1 of 40000", shown(tab), ["1 / 40000", "w0", "考える0"])
+    check("card 1 of 40000, titled by the file", shown(tab) + [tab.eval("document.title")],
+          ["1 / 40000", "w0", "考える0", "long.csv"])
     tab.click("#shuffle")
     want = run(orders_tool, deck, "1").decode().split()  # no word holds a space
     check("order of 40000", ["w%d" % i for i in tab.eval("pelmoOrder()")] == want, True)

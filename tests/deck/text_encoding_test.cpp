@@ -34,6 +34,10 @@ TEST(Utf8, DecodesStrictlyAndEncodesBack) {
     EXPECT_EQ(encoded == bytes, codePoint != 0);
   }
   EXPECT_EQ(SanitizeUtf8("a\xFF\xE7\x8C\xAB"), "a\uFFFD\xE7\x8C\xAB");
+  // RFC 4648's examples, and bytes whose six-bit groups are the last two digits and zero.
+  EXPECT_EQ(Base64("") + Base64("f") + Base64("fo") + Base64("foo") + Base64("foobar"),
+            "Zg==Zm8=Zm9vZm9vYmFy");
+  EXPECT_EQ(Base64(std::string("\xFB\xFF\x00", 3)), "+/8A");
   EXPECT_EQ(Quoted("a\r\n\tb\x01\x7F c"), "“a<CR><LF><TAB>b<0x01><0x7F> c”");
 }
 

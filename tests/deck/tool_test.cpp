@@ -26,9 +26,10 @@ std::string ReadBytes(const std::string& path) {
 struct Invocation {
   std::vector<std::string> args;
   int status;
-  std::string out;        // a part of standard output; empty: nothing may be written there
-  std::string err;        // a part of standard error, which must then be one line for status 2
-  std::string file = "";  // "NAME=its bytes" (of a picture the first) if written, "NAME" if not
+  std::string out;  // a part of standard output; empty: nothing may be written there
+  std::string err;  // a part of standard error, which must then be one line for status 2
+  std::string file =
+      "";  // "NAME=its bytes" (of a picture or page the first) if written, "NAME" if not
 };
 
 #ifdef _WIN32
@@ -93,6 +94,9 @@ const Invocation kInvocations[] = {
      "warning: card 1 would not come back unchanged: import would refuse it: pronunciation: the control",
      "w.csv=\xEF\xBB\xBF" "cat,\"ka5t\\\t\x7F\",x\r\n"},
     {{"export", "nodata.csv", "no.csv"}, 2, "", "nodata.csv: pelmo refuses this deck", "no.csv"},
+    {{"page", "ok.csv"}, 2, "", "page: a deck and an output file are needed (usage: pelmo-deck page [--title TEXT] DECK"},
+    {{"page", "ok.csv", "p.html"}, 0, "p.html: 2 cards written\n", "", "p.html=<!DOCTYPE html>\n<html lang=\"en\">"},
+    {{"page", "nodata.csv", "no.html"}, 2, "", "nodata.csv: pelmo refuses this deck", "no.html"},
     {{"export", "ok.csv", "ok.csv"}, 2, "", "ok.csv: this is the input file",
      "ok.csv=cat,k[ae!]t,\x94\x4C\r\ndog,do1!g,\x8C\xA2\r\n"},
     {{"import", "--comma", "U+3001", "tabbed.csv", "t.csv"}, 0, "2 rows written", "",
@@ -181,9 +185,9 @@ TEST(Tool, WiresEachCommandToItsStatusItsStreamsAndItsFiles) {
     const size_t equals = run.file.find('=');
     const std::string name = run.file.substr(0, equals), bytes = run.file.substr(name.size());
     EXPECT_EQ(fs::exists(name), equals != std::string::npos);
-    EXPECT_EQ(
-        "=" + ReadBytes(name).substr(0, name.find(".png") < name.size() ? bytes.size() - 1 : -1),
-        bytes.empty() ? "=" : bytes);
+    const bool prefix = name.find(".png") < name.size() || name.find(".html") < name.size();
+    EXPECT_EQ("=" + ReadBytes(name).substr(0, prefix ? bytes.size() - 1 : -1),
+              bytes.empty() ? "=" : bytes);
   }
   for (const auto& [name, bytes] : kInputs) {
     EXPECT_EQ(ReadBytes(name), bytes) << name;  // no command writes to its input
