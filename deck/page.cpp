@@ -103,16 +103,17 @@ bool MakePage(std::string_view deck, std::string_view title, PageResult& result,
     return false;
   }
   result.cards = cards.size();
-  std::string json = "{" + GlyphData() + ",\"cards\":[";
+  // Only the deck's text can hold "<"; the glyph data is made safe by construction.
+  auto text = [](const std::string& field) { return JsonForScript(JsonString(field)); };
+  static const std::string glyphData = GlyphData();
+  std::string data = "{" + glyphData + ",\"cards\":[";
   for (size_t n = 0; n < cards.size(); ++n) {
     const Card& card = cards[n];
     // The meaning's CR LF is one line break on the page; CSS would show a lone CR as a space.
-    json += (n ? "," : "") + JsonString(Cp932ToUtf8(card[0])) + "," +
-            JsonString(GlyphIndices(card[1])) + "," +
-            JsonString(Cp932ToUtf8(ReplaceAll(card[2], "\r\n", "\n")));
+    data += (n ? "," : "") + text(Cp932ToUtf8(card[0])) + "," + JsonString(GlyphIndices(card[1])) +
+            "," + text(Cp932ToUtf8(ReplaceAll(card[2], "\r\n", "\n")));
   }
-  json += "]}";
-  const std::string data = JsonForScript(json);
+  data += "]}";
   const std::string titleText = HtmlText(title);
   for (size_t k = 0; k < kPageTemplateCount; ++k) {
     result.html += kPageTemplate[k].text;

@@ -20,20 +20,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(page.cards == 0 && !error.empty());
     return 0;
   }
-  std::string head;
-  size_t k = 0;
-  for (; kPageTemplate[k].hole != PageHole::kData; ++k) {
-    head += std::string(kPageTemplate[k].text) + "t";  // the only other hole is the title
-  }
-  head += kPageTemplate[k].text;
+  static size_t k = 0;
+  static const std::string head = [] {
+    std::string text;
+    for (; kPageTemplate[k].hole != PageHole::kData; ++k) {
+      text += std::string(kPageTemplate[k].text) + "t";  // the only other hole is the title
+    }
+    return text + kPageTemplate[k].text;
+  }();
   const std::string_view tail = kPageTemplate[k + 1].text;
   const std::string_view html = page.html;
   Check(page.cards > 0 && k + 2 == kPageTemplateCount && html.size() >= head.size() + tail.size());
   Check(html.substr(0, head.size()) == head && html.substr(html.size() - tail.size()) == tail);
   const std::string_view json = html.substr(head.size(), html.size() - head.size() - tail.size());
   Check(json.find("</") == std::string_view::npos && json.find("<!") == std::string_view::npos);
-  Check(!FirstInvalidUtf8(json));
-  for (const char c : json) {
+  // The deck's part: the glyphs before it are the same for every deck.
+  const std::string_view deck = json.substr(json.find(",\"cards\":["));
+  Check(!FirstInvalidUtf8(deck));
+  for (const char c : deck) {
     Check(static_cast<unsigned char>(c) >= 0x20);
   }
   return 0;
