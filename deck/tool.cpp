@@ -352,6 +352,15 @@ std::optional<int> ReadInput(Command& command, const Arguments& args, bool deck,
   return std::nullopt;
 }
 
+// DECK and OUT of a command that turns a deck into another file, read and guarded as above.
+std::optional<int> ReadDeck(Command& command, const Arguments& args, InAndOut& files,
+                            std::string& bytes) {
+  if (args.positional.size() != 2) {
+    return command.Usage("a deck and an output file are needed");
+  }
+  return ReadInput(command, args, true, files, bytes);
+}
+
 int RunImport(Command& command, const Arguments& args) {
   if (args.positional.size() != 2) {
     return command.Usage("an input and an output file are needed");
@@ -415,12 +424,9 @@ int RunImport(Command& command, const Arguments& args) {
 }
 
 int RunExport(Command& command, const Arguments& args) {
-  if (args.positional.size() != 2) {
-    return command.Usage("a deck and an output file are needed");
-  }
   InAndOut files;
   std::string bytes;
-  if (const std::optional<int> failed = ReadInput(command, args, true, files, bytes)) {
+  if (const std::optional<int> failed = ReadDeck(command, args, files, bytes)) {
     return *failed;
   }
   const std::string& inLabel = files.inLabel;
@@ -447,12 +453,9 @@ int RunExport(Command& command, const Arguments& args) {
 }
 
 int RunPage(Command& command, const Arguments& args) {
-  if (args.positional.size() != 2) {
-    return command.Usage("a deck and an output file are needed");
-  }
   InAndOut files;
   std::string bytes;
-  if (const std::optional<int> failed = ReadInput(command, args, true, files, bytes)) {
+  if (const std::optional<int> failed = ReadDeck(command, args, files, bytes)) {
     return *failed;
   }
   std::string title = args.Has("--title") ? ArgText(args.options.at("--title")) : files.inLabel;

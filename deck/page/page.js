@@ -117,7 +117,10 @@
           drawPronunciation(pron, cards[c + 1]);
           d.appendChild(pron);
         }),
-        cell('m', (d) => { d.textContent = cards[c + 2]; }));
+        cell('m', (d) => {
+          d.lang = 'ja';  // Japanese forms of the characters Chinese shares
+          d.textContent = cards[c + 2];
+        }));
       rowsToAdd.appendChild(tr);
     }
     rows.appendChild(rowsToAdd);
