@@ -20,7 +20,7 @@ CARDS = [  # word, notation, meaning as the deck holds them; what each card must
     ("</script><script>window.pwned=2</script>", "", "<!--<script>window.pwned=3</script>",
      "<!--<script>window.pwned=3</script>"),
     ('<img src=x onerror="window.pwned=4">', "ka0t", "考える\\\\n", "考える\\\n"),  # the \n goes first
-    ("five", "faiv", "5", "5"),
+    ("five!", "faiv", "5!", "5!"),
 ]
 failures = []
 
