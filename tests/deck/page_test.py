@@ -73,11 +73,14 @@ def small_deck(browser):
         tab.key("ArrowRight", "ArrowRight", 39)
         check("card %d" % n, shown(tab), ["%d / 5" % n, card[0], card[3]])
     check("scripts run from the deck", tab.eval("window.pwned"), None)
+    tab.key("1", "Digit1", 49, "1")
     tab.key("3", "Digit3", 51, "3")
     tab.key("ArrowRight", "ArrowRight", 39)
-    check("meaning hidden on the next card", [hidden(tab, "#meaning"), hidden(tab, "#word"),
-                                              tab.eval("document.getElementById('hide-meaning')"
-                                                       ".checked")], ["hidden", "visible", True])
+    check("word and meaning hidden on the next card",
+          [hidden(tab, s) for s in ("#word", "#pron", "#meaning")]
+          + [tab.eval("document.getElementById('hide-meaning').checked")],
+          ["hidden", "visible", "hidden", True])
+    tab.key("1", "Digit1", 49, "1")  # the word shown again, as printing checks
     # pelmo's order at the same position: card 3, Shuffle on, off, on again.
     words = [c[0] for c in CARDS]
     orders = [line.split("\t") for line in run(orders_tool, deck, "101").decode().splitlines()]
