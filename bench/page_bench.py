@@ -53,7 +53,7 @@ for count in counts:
             loads.append(tab.eval("performance.getEntriesByName('pelmo-first-card')[0].startTime"))
             assert tab.eval("document.getElementById('counter').textContent") == "1 / %d" % count
             tab.call("Page.close")
-    print("%9d cards: deck %.1f MB (UTF-8 %.1f MB), page %.1f MB = %.2f x UTF-8 + fixed "
-          "(limit 2), written in %.2f s; card 1 shown %.0f ms after navigation (median of %s)"
-          % (count, os.path.getsize(deck) / 1e6, utf8 / 1e6, size / 1e6, (size - fixed) / utf8,
-             written, statistics.median(loads), ", ".join("%.0f" % t for t in loads)))
+    print("%9d cards: deck %d bytes (UTF-8 %d), page %d bytes = %.3f x UTF-8 + fixed (limit 2), "
+          "written in %.2f s; card 1 shown %.0f ms after navigation (median of %s)"
+          % (count, os.path.getsize(deck), utf8, size, (size - fixed) / utf8, written,
+             statistics.median(loads), ", ".join("%.0f" % t for t in loads)))
