@@ -16,6 +16,9 @@ long allocationsLeft = -1;  // negative: never fail
 bool failFromThenOn = false;
 }  // namespace
 
+// GCC takes the malloc below for the library's operator new and warns when free releases it.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t size) {
   if (allocationsLeft == 0) {
     if (!failFromThenOn) {
@@ -46,6 +49,7 @@ void operator delete(void* p, std::size_t) noexcept {
 void operator delete[](void* p, std::size_t) noexcept {
   std::free(p);
 }
+#pragma GCC diagnostic pop
 
 namespace pelmo {
 namespace {
