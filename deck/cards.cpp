@@ -3,12 +3,28 @@
 #include <sstream>
 
 #include "app/text_escapes.h"
+#include "deck/import.h"
 #include "deck/text_encoding.h"
 #include "wordlist/load_failure.h"
 #include "wordlist/text_line_reader.h"
 #include "wordlist/word_list.h"
 
 namespace pelmo::deck {
+
+std::string DescribeInvalidBytes(const Card& card) {
+  for (size_t k = 0; k < card.size(); ++k) {
+    for (size_t i = 0; i < card[k].size();) {
+      const DecodedChar c = DecodeCp932At(card[k], i);
+      if (!c.codePoint) {
+        return std::string(kColumnNames[k]) + (c.length == 1 ? ": the byte " : ": the bytes ") +
+               HexBytes(std::string_view(card[k]).substr(i, c.length)) +
+               (c.length == 1 ? " is" : " are") + " no code page 932 text";
+      }
+      i += c.length;
+    }
+  }
+  return {};
+}
 
 bool ReadCards(std::string_view deck, std::vector<Card>& cards, std::string& error) {
   std::istringstream in{std::string(deck)};

@@ -23,18 +23,6 @@ std::string CsvField(const std::string& utf8) {
   return out + "\"";
 }
 
-// The first bytes of a field that are no code page 932 text, which no UTF-8 can carry.
-std::string InvalidBytes(const std::string& bytes) {
-  for (size_t i = 0; i < bytes.size();) {
-    const DecodedChar c = DecodeCp932At(bytes, i);
-    if (!c.codePoint) {
-      return HexBytes(std::string_view(bytes).substr(i, c.length));
-    }
-    i += c.length;
-  }
-  return {};
-}
-
 }  // namespace
 
 bool ExportDeck(std::string_view deck, bool withIpa, ExportResult& result, std::string& error) {
@@ -47,14 +35,12 @@ bool ExportDeck(std::string_view deck, bool withIpa, ExportResult& result, std::
   result.csv = "\xEF\xBB\xBF";
   std::vector<bool> flagged(cards.size(), false);
   for (size_t n = 0; n < cards.size(); ++n) {
+    if (const std::string bad = DescribeInvalidBytes(cards[n]); !bad.empty()) {
+      result.problems.push_back({n + 1, bad + ", which UTF-8 cannot carry"});
+      flagged[n] = true;
+    }
     std::string record;
     for (size_t k = 0; k < 3; ++k) {
-      if (const std::string bad = InvalidBytes(cards[n][k]); !bad.empty() && !flagged[n]) {
-        result.problems.push_back({n + 1, std::string(kColumnNames[k]) + ": the bytes " + bad +
-                                              " are no code page 932 text, so UTF-8 cannot "
-                                              "carry them"});
-        flagged[n] = true;
-      }
       record += (k ? "," : "") + CsvField(Cp932ToUtf8(cards[n][k]));
     }
     if (withIpa) {
@@ -107,7 +93,7 @@ bool ExportDeck(std::string_view deck, bool withIpa, ExportResult& result, std::
     }
   }
   std::sort(result.problems.begin(), result.problems.end(),
-            [](const ExportProblem& a, const ExportProblem& b) { return a.card < b.card; });
+            [](const CardProblem& a, const CardProblem& b) { return a.card < b.card; });
   return true;
 }
 

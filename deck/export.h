@@ -5,19 +5,14 @@
 #include <string_view>
 #include <vector>
 
-namespace pelmo::deck {
+#include "deck/cards.h"
 
-// A card that import would not give back as pelmo shows it: its number (which is its line in the
-// deck) and why.
-struct ExportProblem {
-  size_t card = 0;
-  std::string reason;
-};
+namespace pelmo::deck {
 
 struct ExportResult {
   std::string csv;  // UTF-8 with a byte-order mark, CR LF records
   size_t cards = 0;
-  std::vector<ExportProblem> problems;
+  std::vector<CardProblem> problems;  // cards import would not give back as pelmo shows them
 };
 
 // Writes the cards of a deck (its bytes) as pelmo shows them: read with the viewer's line reader

@@ -109,6 +109,9 @@ bool MakePage(std::string_view deck, std::string_view title, PageResult& result,
   std::string data = "{" + glyphData + ",\"cards\":[";
   for (size_t n = 0; n < cards.size(); ++n) {
     const Card& card = cards[n];
+    if (const std::string bad = DescribeInvalidBytes(card); !bad.empty()) {
+      result.problems.push_back({n + 1, bad + "; the page shows U+FFFD in its place"});
+    }
     // The meaning's CR LF is one line break on the page; CSS would show a lone CR as a space.
     data += (n ? "," : "") + text(Cp932ToUtf8(card[0])) + "," + JsonString(GlyphIndices(card[1])) +
             "," + text(Cp932ToUtf8(ReplaceAll(card[2], "\r\n", "\n")));

@@ -3,12 +3,16 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "deck/cards.h"
 
 namespace pelmo::deck {
 
 struct PageResult {
   std::string html;  // UTF-8
   size_t cards = 0;
+  std::vector<CardProblem> problems;  // cards with bytes that are no text, shown as U+FFFD
 };
 
 // One self-contained web page of a deck (its bytes): the cards as pelmo shows them, one at a time

@@ -423,6 +423,23 @@ int RunImport(Command& command, const Arguments& args) {
   return result.refused == 0 && result.warnings == 0 ? 0 : 1;
 }
 
+// "OUT: N cards written", and a warning on each card the author should look at (status 1).
+int ReportCardsWritten(Command& command, const InAndOut& files, size_t cards,
+                       const std::vector<CardProblem>& problems, const char* lead, const char* code,
+                       const char* which) {
+  for (const CardProblem& p : problems) {
+    command.err() << files.inLabel << ":" << p.card << ": warning: card " << p.card << lead
+                  << p.reason << " [" << code << "]\n";
+  }
+  command.out() << files.outLabel << ": " << cards << (cards == 1 ? " card" : " cards")
+                << " written";
+  if (!problems.empty()) {
+    command.out() << ", " << problems.size() << " of them " << which;
+  }
+  command.out() << "\n";
+  return problems.empty() ? 0 : 1;
+}
+
 int RunExport(Command& command, const Arguments& args) {
   InAndOut files;
   std::string bytes;
@@ -439,17 +456,9 @@ int RunExport(Command& command, const Arguments& args) {
   if (!WriteFileAtomically(files.out, result.csv, error)) {
     return command.Fail(outLabel + ": " + error);
   }
-  for (const ExportProblem& p : result.problems) {
-    command.err() << inLabel << ":" << p.card << ": warning: card " << p.card
-                  << " would not come back unchanged: " << p.reason << " [no-round-trip]\n";
-  }
-  command.out() << outLabel << ": " << result.cards << (result.cards == 1 ? " card" : " cards")
-                << " written";
-  if (!result.problems.empty()) {
-    command.out() << ", " << result.problems.size() << " of them not coming back unchanged";
-  }
-  command.out() << "\n";
-  return result.problems.empty() ? 0 : 1;
+  return ReportCardsWritten(command, files, result.cards, result.problems,
+                            " would not come back unchanged: ", "no-round-trip",
+                            "not coming back unchanged");
 }
 
 int RunPage(Command& command, const Arguments& args) {
@@ -470,9 +479,8 @@ int RunPage(Command& command, const Arguments& args) {
   if (!WriteFileAtomically(files.out, result.html, error)) {
     return command.Fail(files.outLabel + ": " + error);
   }
-  command.out() << files.outLabel << ": " << result.cards
-                << (result.cards == 1 ? " card" : " cards") << " written\n";
-  return 0;
+  return ReportCardsWritten(command, files, result.cards, result.problems, ": ", "invalid-cp932",
+                            "with bytes that are no text");
 }
 
 }  // namespace

@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   Check(exported.cards == before.size());
   std::vector<bool> named(before.size(), false);
-  for (const pelmo::deck::ExportProblem& p : exported.problems) {
+  for (const pelmo::deck::CardProblem& p : exported.problems) {
     Check(p.card >= 1 && p.card <= before.size() && !named[p.card - 1] && !p.reason.empty());
     named[p.card - 1] = true;
   }

@@ -97,6 +97,9 @@ const Invocation kInvocations[] = {
     {{"page", "ok.csv"}, 2, "", "page: a deck and an output file are needed (usage: pelmo-deck page [--title TEXT] DECK"},
     {{"page", "ok.csv", "p.html"}, 0, "p.html: 2 cards written\n", "", "p.html=<!DOCTYPE html>\n<html lang=\"en\">"},
     {{"page", "nodata.csv", "no.html"}, 2, "", "nodata.csv: pelmo refuses this deck", "no.html"},
+    {{"page", "bytes.csv", "b.html"}, 1, "b.html: 2 cards written, 1 of them with bytes that are no text\n", "bytes.csv:2: "
+     "warning: card 2: meaning: the byte 0x80 is no code page 932 text; the page shows U+FFFD in its place [invalid-cp932]\n",
+     "b.html=<!DOCTYPE html>"},
     {{"export", "ok.csv", "ok.csv"}, 2, "", "ok.csv: this is the input file",
      "ok.csv=cat,k[ae!]t,\x94\x4C\r\ndog,do1!g,\x8C\xA2\r\n"},
     {{"import", "--comma", "U+3001", "tabbed.csv", "t.csv"}, 0, "2 rows written", "",
@@ -139,7 +142,8 @@ TEST(Tool, WiresEachCommandToItsStatusItsStreamsAndItsFiles) {
       {"brackets.csv", "a," + std::string(1500, '[') + ",x\r\n"}, {"nodata.csv", "\r\n"},
       {"tabbed.csv", "cat,k,\"ne\tko\"\ndog,d,\"a,b\"\n"},
       {"in.csv", "cat,k[ae!]t,\xE7\x8C\xAB\nbad,\"k,t\",x\n,,\nend,e0,\"1\n2\",more\n"},
-      {"comma.csv", "a,\"x,y\"\n"}, {"small.csv", "a,a0,x\n"}, {"empty.csv", ",,\n"}};
+      {"comma.csv", "a,\"x,y\"\n"}, {"small.csv", "a,a0,x\n"}, {"empty.csv", ",,\n"},
+      {"bytes.csv", "a,,x\r\nb,,\x80y\r\n"}};
   // clang-format on
   std::vector<std::unique_ptr<DeckFile>> inputs;
   for (const auto& [name, bytes] : kInputs) {
