@@ -1,8 +1,9 @@
 """Headless Chromium, driven through the DevTools protocol over a pipe, for the tests, benchmark
 and screenshots of the pages pelmo-deck writes.
 
-Each Browser is one Chromium process with a fresh profile folder; closing it (or leaving the
-`with` block) ends the process and removes the folder, so nothing is left running. The protocol
+Each Browser is one Chromium process, in a session of its own, with a fresh profile folder; closing
+it (or leaving the `with` block) ends every process of that session and removes the folder, so
+nothing is left running. The protocol
 runs over the two descriptors --remote-debugging-pipe gives (3 in, 4 out), so no port is opened.
 """
 
@@ -12,6 +13,7 @@ import json
 import os
 import select
 import shutil
+import signal
 import struct
 import subprocess
 import tempfile
@@ -30,6 +32,16 @@ class BrowserError(Exception):
     pass
 
 
+def _in_session(pid, session):
+    """Whether process pid is alive (not a zombie) in the given session."""
+    try:
+        with open("/proc/%s/stat" % pid) as f:
+            fields = f.read().rsplit(")", 1)[1].split()
+    except OSError:
+        return False
+    return fields[0] != "Z" and int(fields[3]) == session
+
+
 class Browser:
     def __init__(self, timeout=60):
         self.timeout = timeout
@@ -45,7 +57,7 @@ class Browser:
         self.process = subprocess.Popen(
             [CHROMIUM, *FLAGS, "--user-data-dir=" + self.profile, "about:blank"],
             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            preexec_fn=wire, close_fds=False)
+            preexec_fn=wire, close_fds=False, start_new_session=True)
         os.close(to_read)
         os.close(from_write)
         self.buffer = b""
@@ -67,12 +79,23 @@ class Browser:
             self.process.kill()
             self.process.wait()
         finally:
+            self._end_session()
             for fd in (self.to_write, self.from_read):
                 try:
                     os.close(fd)
                 except OSError:
                     pass
             shutil.rmtree(self.profile, ignore_errors=True)
+
+    def _end_session(self):
+        """Chromium's helpers may outlive it by a moment: wait for them, then end what is left."""
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline:
+            if not any(_in_session(pid, self.process.pid) for pid in os.listdir("/proc")
+                       if pid.isdigit()):
+                return
+            time.sleep(0.1)
+        os.killpg(self.process.pid, signal.SIGKILL)
 
     def _message(self, deadline):
         while b"\0" not in self.buffer:
