@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
+#include <vector>
 
 #include "pronunciation/glyph_table.h"
 
@@ -21,7 +23,9 @@ struct GlyphBitmap {
 inline constexpr size_t kGlyphBitmapCount = 70;
 extern const GlyphBitmap kGlyphBitmaps[kGlyphBitmapCount];  // ascending ids
 
-// The bitmap of an id, or null when there is none (no id of the glyph table lacks one).
-const GlyphBitmap* FindGlyphBitmap(GlyphId id);
+// The bitmaps the pronunciation view draws for a notation, left to right: the text folded and
+// scanned as the view does it. Like the view, an id without a bitmap would take no room; the
+// glyph table has none such.
+std::vector<const GlyphBitmap*> NotationGlyphs(std::string_view notation);
 
 }  // namespace pelmo::deck

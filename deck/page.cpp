@@ -10,7 +10,6 @@
 #include "deck/page_template.h"
 #include "deck/png.h"
 #include "deck/text_encoding.h"
-#include "pronunciation/notation.h"
 
 namespace pelmo::deck {
 
@@ -51,11 +50,7 @@ std::string GlyphData() {
   std::string glyphs;
   int left = 0;
   for (const GlyphBitmap& g : kGlyphBitmaps) {
-    for (int y = 0; y < GlyphBitmap::kHeight; ++y) {
-      for (int x = 0; x < g.width; ++x) {
-        sprite.pixels[static_cast<size_t>(y) * width + left + x] = g.Black(x, y) ? 0 : 255;
-      }
-    }
+    DrawGlyph(g, left, 0, sprite);
     glyphs += std::string(glyphs.empty() ? "[" : ",[") + std::to_string(left) + "," +
               std::to_string(g.width) + "," + JsonString(GlyphIpa(g.id).value_or("")) + "]";
     left += g.width;
@@ -65,13 +60,9 @@ std::string GlyphData() {
 }
 
 std::string GlyphIndices(std::string_view notation) {
-  static const GlyphTable table;
   std::string indices;
-  for (const GlyphId id : ScanNotation(NormalizeNotation(notation), table)) {
-    // Like the view, a glyph without a bitmap takes no room; the table has none such.
-    if (const GlyphBitmap* g = FindGlyphBitmap(id)) {
-      indices += static_cast<char>('0' + (g - kGlyphBitmaps));
-    }
+  for (const GlyphBitmap* g : NotationGlyphs(notation)) {
+    indices += static_cast<char>('0' + (g - kGlyphBitmaps));
   }
   return indices;
 }

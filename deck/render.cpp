@@ -7,11 +7,27 @@
 
 namespace pelmo::deck {
 
-const GlyphBitmap* FindGlyphBitmap(GlyphId id) {
+std::vector<const GlyphBitmap*> NotationGlyphs(std::string_view notation) {
+  static const GlyphTable table;
   const auto* end = kGlyphBitmaps + kGlyphBitmapCount;
-  const auto* it = std::lower_bound(kGlyphBitmaps, end, id,
-                                    [](const GlyphBitmap& g, GlyphId key) { return g.id < key; });
-  return it != end && it->id == id ? it : nullptr;
+  std::vector<const GlyphBitmap*> glyphs;
+  for (const GlyphId id : ScanNotation(NormalizeNotation(notation), table)) {
+    const auto* it = std::lower_bound(kGlyphBitmaps, end, id,
+                                      [](const GlyphBitmap& g, GlyphId key) { return g.id < key; });
+    if (it != end && it->id == id) {
+      glyphs.push_back(it);
+    }
+  }
+  return glyphs;
+}
+
+void DrawGlyph(const GlyphBitmap& glyph, int left, int top, GrayImage& image) {
+  for (int y = 0; y < GlyphBitmap::kHeight; ++y) {
+    for (int x = 0; x < glyph.width; ++x) {
+      image.pixels[static_cast<size_t>(top + y) * image.width + left + x] =
+          glyph.Black(x, y) ? 0 : 255;
+    }
+  }
 }
 
 bool RenderNotation(std::string_view notation, int scale, GrayImage& image, std::string& error) {
@@ -19,15 +35,10 @@ bool RenderNotation(std::string_view notation, int scale, GrayImage& image, std:
     error = "the scale must be a whole number from 1 to " + std::to_string(kRenderMaxScale);
     return false;
   }
-  static const GlyphTable table;
-  std::vector<const GlyphBitmap*> glyphs;
+  const std::vector<const GlyphBitmap*> glyphs = NotationGlyphs(notation);
   long long glyphWidth = 0;
-  for (const GlyphId id : ScanNotation(NormalizeNotation(notation), table)) {
-    // Like the view, a glyph without a bitmap would take no room; the table has none such.
-    if (const GlyphBitmap* g = FindGlyphBitmap(id)) {
-      glyphs.push_back(g);
-      glyphWidth += g->width;
-    }
+  for (const GlyphBitmap* g : glyphs) {
+    glyphWidth += g->width;
   }
   const long long clientWidth = kRenderLeftMargin + glyphWidth + kRenderRightMargin;
   const long long width = (clientWidth + 2) * scale;
@@ -38,8 +49,8 @@ bool RenderNotation(std::string_view notation, int scale, GrayImage& image, std:
   }
   const int w = static_cast<int>(clientWidth + 2);
   const int h = GlyphBitmap::kHeight + 2;
-  std::vector<uint8_t> unscaled(static_cast<size_t>(w) * h, 255);
-  auto set = [&](int x, int y, uint8_t v) { unscaled[static_cast<size_t>(y) * w + x] = v; };
+  GrayImage unscaled{w, h, std::vector<uint8_t>(static_cast<size_t>(w) * h, 255)};
+  auto set = [&](int x, int y, uint8_t v) { unscaled.pixels[static_cast<size_t>(y) * w + x] = v; };
   for (int x = 0; x < w; ++x) {
     set(x, 0, 0);
     set(x, h - 1, 0);
@@ -50,11 +61,7 @@ bool RenderNotation(std::string_view notation, int scale, GrayImage& image, std:
   }
   int left = 1 + kRenderLeftMargin;
   for (const GlyphBitmap* g : glyphs) {
-    for (int y = 0; y < GlyphBitmap::kHeight; ++y) {
-      for (int x = 0; x < g->width; ++x) {
-        set(left + x, 1 + y, g->Black(x, y) ? 0 : 255);
-      }
-    }
+    DrawGlyph(*g, left, 1, unscaled);
     left += g->width;
   }
   image.width = w * scale;
@@ -62,8 +69,7 @@ bool RenderNotation(std::string_view notation, int scale, GrayImage& image, std:
   image.pixels.assign(static_cast<size_t>(image.width) * image.height, 255);
   for (int y = 0; y < image.height; ++y) {
     for (int x = 0; x < image.width; ++x) {
-      image.pixels[static_cast<size_t>(y) * image.width + x] =
-          unscaled[static_cast<size_t>(y / scale) * w + x / scale];
+      image.pixels[static_cast<size_t>(y) * image.width + x] = unscaled.At(x / scale, y / scale);
     }
   }
   return true;

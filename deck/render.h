@@ -7,6 +7,8 @@
 
 namespace pelmo::deck {
 
+struct GlyphBitmap;
+
 // Eight-bit grey pixels, rows from the top: 0 black, 255 white.
 struct GrayImage {
   int width = 0;
@@ -24,6 +26,9 @@ inline constexpr int kRenderLeftMargin = 5;
 inline constexpr int kRenderRightMargin = 5;
 inline constexpr int kRenderMaxScale = 16;
 inline constexpr int kRenderMaxWidth = 65535;
+
+// Draws a glyph, black on white, with its top left corner at (left, top) of the image.
+void DrawGlyph(const GlyphBitmap& glyph, int left, int top, GrayImage& image);
 
 // False, with a one-line reason, when the scale is out of 1..kRenderMaxScale or the picture
 // would be wider than kRenderMaxWidth.
