@@ -16,9 +16,8 @@ std::string DescribeInvalidBytes(const Card& card) {
     for (size_t i = 0; i < card[k].size();) {
       const DecodedChar c = DecodeCp932At(card[k], i);
       if (!c.codePoint) {
-        return std::string(kColumnNames[k]) + (c.length == 1 ? ": the byte " : ": the bytes ") +
-               HexBytes(std::string_view(card[k]).substr(i, c.length)) +
-               (c.length == 1 ? " is" : " are") + " no code page 932 text";
+        return std::string(kColumnNames[k]) + ": " +
+               NotCp932Text(std::string_view(card[k]).substr(i, c.length));
       }
       i += c.length;
     }

@@ -190,9 +190,8 @@ void ReportInvalidBytes(std::string_view line, size_t from, size_t lineNumber,
   auto flush = [&] {
     if (runEnd > runStart) {
       const std::string_view bytes = line.substr(runStart, runEnd - runStart);
-      Finding f = Make(Severity::kError, "invalid-cp932", lineNumber, runStart + 1,
-                       (bytes.size() == 1 ? "the byte " : "the bytes ") + HexBytes(bytes) +
-                           (bytes.size() == 1 ? " is" : " are") + " no code page 932 text");
+      Finding f =
+          Make(Severity::kError, "invalid-cp932", lineNumber, runStart + 1, NotCp932Text(bytes));
       f.count = bytes.size();
       findings.Add(std::move(f));
     }

@@ -178,6 +178,12 @@ std::string HexBytes(std::string_view bytes) {
   return bytes.size() > 8 ? out + " ..." : out;
 }
 
+std::string NotCp932Text(std::string_view bytes) {
+  const bool one = bytes.size() == 1;
+  return (one ? "the byte " : "the bytes ") + HexBytes(bytes) + (one ? " is" : " are") +
+         " no code page 932 text";
+}
+
 std::string Base64(std::string_view bytes) {
   static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string out;

@@ -52,6 +52,9 @@ std::string CodePointName(char32_t codePoint);
 // Bytes for a message: "0x82 0xA0", the first eight of a longer run followed by " ...".
 std::string HexBytes(std::string_view bytes);
 
+// "the byte 0x80 is no code page 932 text", "the bytes 0x85 0x40 are …", for a finding.
+std::string NotCp932Text(std::string_view bytes);
+
 // RFC 4648 base64, padded, on one line.
 std::string Base64(std::string_view bytes);
 
