@@ -107,8 +107,12 @@ bool ParseArguments(const std::vector<std::string>& args, const std::vector<std:
 
 class Command {
  public:
-  Command(std::string name, std::ostream& out, std::ostream& err)
-      : name_(std::move(name)), out_(out), err_(err) {}
+  // `synopsis`: the command's name and its arguments, as the usage text gives them.
+  Command(std::string synopsis, std::ostream& out, std::ostream& err)
+      : synopsis_(std::move(synopsis)),
+        name_(synopsis_.substr(0, synopsis_.find(' '))),
+        out_(out),
+        err_(err) {}
 
   // Prints "pelmo-deck: COMMAND: message" and gives the status for errors.
   int Fail(const std::string& message) {
@@ -116,34 +120,14 @@ class Command {
     return 2;
   }
   int Usage(const std::string& message) {
-    return Fail(message + " (usage: " + kProgram + " " + Synopsis() + ")");
-  }
-  std::string Synopsis() const {
-    if (name_ == "check") {
-      return "check [--json] FILE...";
-    }
-    if (name_ == "ipa") {
-      return "ipa NOTATION";
-    }
-    if (name_ == "render") {
-      return "render [--scale N] NOTATION OUT.png";
-    }
-    if (name_ == "notation") {
-      return "notation IPA";
-    }
-    if (name_ == "export") {
-      return "export [--ipa] DECK OUT";
-    }
-    if (name_ == "page") {
-      return "page [--title TEXT] DECK OUT.html";
-    }
-    return "import [--comma CHAR] [--csv | --tsv] IN OUT";
+    return Fail(message + " (usage: " + kProgram + " " + synopsis_ + ")");
   }
   const std::string& name() const { return name_; }
   std::ostream& out() { return out_; }
   std::ostream& err() { return err_; }
 
  private:
+  std::string synopsis_;
   std::string name_;
   std::ostream& out_;
   std::ostream& err_;
@@ -496,23 +480,23 @@ int RunDeckTool(const std::vector<std::string>& args, std::ostream& out, std::os
     return 0;
   }
   struct Entry {
-    const char* name;
+    const char* synopsis;
     int (*run)(Command&, const Arguments&);
     std::vector<std::string> flags;
     std::vector<std::string> valued;
   };
   const Entry commands[] = {
-      {"check", &RunCheck, {"--json"}, {}},
-      {"ipa", &RunIpa, {}, {}},
-      {"notation", &RunNotation, {}, {}},
-      {"export", &RunExport, {"--ipa"}, {}},
-      {"page", &RunPage, {}, {"--title"}},
-      {"render", &RunRender, {}, {"--scale"}},
-      {"import", &RunImport, {"--csv", "--tsv"}, {"--comma"}},
+      {"check [--json] FILE...", &RunCheck, {"--json"}, {}},
+      {"ipa NOTATION", &RunIpa, {}, {}},
+      {"notation IPA", &RunNotation, {}, {}},
+      {"export [--ipa] DECK OUT", &RunExport, {"--ipa"}, {}},
+      {"page [--title TEXT] DECK OUT.html", &RunPage, {}, {"--title"}},
+      {"render [--scale N] NOTATION OUT.png", &RunRender, {}, {"--scale"}},
+      {"import [--comma CHAR] [--csv | --tsv] IN OUT", &RunImport, {"--csv", "--tsv"}, {"--comma"}},
   };
   for (const Entry& entry : commands) {
-    if (name == entry.name) {
-      Command command(name, out, err);
+    Command command(entry.synopsis, out, err);
+    if (name == command.name()) {
       Arguments parsed;
       std::string error;
       if (!ParseArguments(args, entry.flags, entry.valued, parsed, error)) {
