@@ -451,10 +451,10 @@ int RunPage(Command& command, const Arguments& args) {
   if (const std::optional<int> failed = ReadDeck(command, args, files, bytes)) {
     return *failed;
   }
-  std::string title = args.Has("--title") ? ArgText(args.options.at("--title")) : files.inLabel;
-  if (!args.Has("--title")) {
-    title.erase(0, title.find_last_of("/\\") + 1);  // the file's name, without its folders
-  }
+  // By default the file's name, without its folders.
+  const std::string title = args.Has("--title")
+                                ? ArgText(args.options.at("--title"))
+                                : files.inLabel.substr(files.inLabel.find_last_of("/\\") + 1);
   std::string error;
   PageResult result;
   if (!MakePage(bytes, title, result, error)) {
