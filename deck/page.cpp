@@ -67,8 +67,8 @@ std::string GlyphIndices(std::string_view notation) {
   return indices;
 }
 
-}  // namespace
-
+// JSON text made safe to stand inside a script element: no "</" can end the element and no
+// "<!" can start a comment there. The JSON reads the same.
 std::string JsonForScript(std::string_view json) {
   std::string out;
   out.reserve(json.size());
@@ -85,6 +85,8 @@ std::string JsonForScript(std::string_view json) {
   }
   return out;
 }
+
+}  // namespace
 
 bool MakePage(std::string_view deck, std::string_view title, PageResult& result,
               std::string& error) {

@@ -23,8 +23,4 @@ struct PageResult {
 bool MakePage(std::string_view deck, std::string_view title, PageResult& result,
               std::string& error);
 
-// JSON text made safe to stand inside a script element: no "</" can end the element and no
-// "<!" can start a comment there. The JSON reads the same.
-std::string JsonForScript(std::string_view json);
-
 }  // namespace pelmo::deck
