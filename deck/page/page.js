@@ -182,7 +182,6 @@
   // For the curious and for tests: the card numbers (from 0, in file order) in the order shown.
   window.pelmoOrder = () => Array.from(order);
 
-  hideBoxes.forEach((box, k) => document.body.classList.toggle(hideClasses[k], box.checked));
   showCard();
   performance.mark('pelmo-first-card');
 })();
