@@ -86,6 +86,26 @@ std::string JsonForScript(std::string_view json) {
   return out;
 }
 
+// The deck as JSON at the end of the page so far; each card whose bytes are not all text is a
+// problem.
+void AppendData(const std::vector<Card>& cards, PageResult& result) {
+  // Only the deck's text can hold "<"; the glyph data is made safe by construction.
+  auto text = [](const std::string& field) { return JsonForScript(JsonString(field)); };
+  static const std::string glyphData = GlyphData();
+  std::string& out = result.html;
+  out += "{" + glyphData + ",\"cards\":[";
+  for (size_t n = 0; n < cards.size(); ++n) {
+    const Card& card = cards[n];
+    if (const std::string bad = DescribeInvalidBytes(card); !bad.empty()) {
+      result.problems.push_back({n + 1, bad + "; the page shows U+FFFD in its place"});
+    }
+    // The meaning's CR LF is one line break on the page; CSS would show a lone CR as a space.
+    out += (n ? "," : "") + text(Cp932ToUtf8(card[0])) + "," + JsonString(GlyphIndices(card[1])) +
+           "," + text(Cp932ToUtf8(ReplaceAll(card[2], "\r\n", "\n")));
+  }
+  out += "]}";
+}
+
 }  // namespace
 
 bool MakePage(std::string_view deck, std::string_view title, PageResult& result,
@@ -96,27 +116,13 @@ bool MakePage(std::string_view deck, std::string_view title, PageResult& result,
     return false;
   }
   result.cards = cards.size();
-  // Only the deck's text can hold "<"; the glyph data is made safe by construction.
-  auto text = [](const std::string& field) { return JsonForScript(JsonString(field)); };
-  static const std::string glyphData = GlyphData();
-  std::string data = "{" + glyphData + ",\"cards\":[";
-  for (size_t n = 0; n < cards.size(); ++n) {
-    const Card& card = cards[n];
-    if (const std::string bad = DescribeInvalidBytes(card); !bad.empty()) {
-      result.problems.push_back({n + 1, bad + "; the page shows U+FFFD in its place"});
-    }
-    // The meaning's CR LF is one line break on the page; CSS would show a lone CR as a space.
-    data += (n ? "," : "") + text(Cp932ToUtf8(card[0])) + "," + JsonString(GlyphIndices(card[1])) +
-            "," + text(Cp932ToUtf8(ReplaceAll(card[2], "\r\n", "\n")));
-  }
-  data += "]}";
   const std::string titleText = HtmlText(title);
   for (size_t k = 0; k < kPageTemplateCount; ++k) {
     result.html += kPageTemplate[k].text;
     if (kPageTemplate[k].hole == PageHole::kTitle) {
       result.html += titleText;
     } else if (kPageTemplate[k].hole == PageHole::kData) {
-      result.html += data;
+      AppendData(cards, result);  // in place: a large deck's data is not copied again
     }
   }
   return true;
