@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/app_state.h"
-#include "app/text_escapes.h"
+#include "wordlist/text_escapes.h"
 
 namespace pelmo {
 

@@ -8,6 +8,20 @@ function(pelmo_target_defaults target)
   endif()
 endfunction()
 
+# A folder's library: `name`, from the folder's platform-free sources, and the Win32 ones in the
+# Windows builds; includes are written from the project's root ("wordlist/word_list.h").
+function(pelmo_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;WIN32_SOURCES;LIBRARIES;WIN32_LIBRARIES" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  if(WIN32)
+    target_sources(${name} PRIVATE ${ARG_WIN32_SOURCES})
+    target_link_libraries(${name} PUBLIC ${ARG_WIN32_LIBRARIES})
+  endif()
+  target_link_libraries(${name} PUBLIC ${ARG_LIBRARIES})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  pelmo_target_defaults(${name})
+endfunction()
+
 # GoogleTest: Debian's library natively, Debian's sources for the Windows builds.
 macro(pelmo_find_gtest)
   if(CMAKE_CROSSCOMPILING)

@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "app/text_escapes.h"
+#include "wordlist/text_escapes.h"
 #include "deck/import.h"
 #include "deck/text_encoding.h"
 #include "wordlist/load_failure.h"

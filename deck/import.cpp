@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <sstream>
 
-#include "app/text_escapes.h"
+#include "wordlist/text_escapes.h"
 #include "deck/csv_reader.h"
 #include "deck/files.h"
 #include "deck/ipa_input.h"

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/text_escapes.h"
+#include "wordlist/text_escapes.h"
 #include "deck/cards.h"
 #include "deck/findings.h"
 #include "deck/glyph_bitmaps.h"

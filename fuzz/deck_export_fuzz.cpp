@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/text_escapes.h"
+#include "wordlist/text_escapes.h"
 #include "deck/csv_reader.h"
 #include "deck/export.h"
 #include "deck/import.h"

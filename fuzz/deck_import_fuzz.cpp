@@ -13,7 +13,7 @@
 #include <map>
 #include <sstream>
 
-#include "app/text_escapes.h"
+#include "wordlist/text_escapes.h"
 #include "deck/check.h"
 #include "deck/csv_reader.h"
 #include "deck/files.h"

@@ -1,4 +1,4 @@
-#include "app/text_escapes.h"
+#include "wordlist/text_escapes.h"
 
 #include <cstring>
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/text_escapes.h"
+#include "wordlist/text_escapes.h"
 
 namespace pelmo {
 namespace {
