@@ -15,6 +15,9 @@ int main(int argc, char** argv) {
   static char errBuffer[1 << 16];
   std::setvbuf(stderr, errBuffer, _IOFBF, sizeof errBuffer);
   std::cerr.unsetf(std::ios::unitbuf);
+  // What is said on standard error comes before what follows it on standard output, as written.
+  std::cerr.tie(nullptr);
+  std::cout.tie(&std::cerr);
   try {
     const std::vector<std::string> args = pelmo::deck::CommandLineUtf8(argc, argv);
     const int status = pelmo::deck::RunDeckTool(args, std::cout, std::cerr);
