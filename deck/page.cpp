@@ -9,6 +9,7 @@
 #include "deck/ipa.h"
 #include "deck/page_template.h"
 #include "deck/png.h"
+#include "deck/render.h"
 #include "deck/text_encoding.h"
 
 namespace pelmo::deck {

@@ -1,22 +1,13 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "deck/png.h"
 
 namespace pelmo::deck {
 
 struct GlyphBitmap;
-
-// Eight-bit grey pixels, rows from the top: 0 black, 255 white.
-struct GrayImage {
-  int width = 0;
-  int height = 0;
-  std::vector<uint8_t> pixels;
-
-  uint8_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-};
 
 // The picture the pronunciation view draws: a black one-pixel border round a white client area
 // 32 pixels high, the glyphs edge to edge from client column 5 and row 0, and 5 white columns
