@@ -48,8 +48,8 @@ function(pelmo_wine_fixture)
 endfunction()
 
 # One test executable per area, and one ctest entry per GoogleTest suite in it, so that a failure
-# names what broke. Each entry runs in a folder of its own: suites run side by side and never
-# share the files they write. ENVIRONMENT is set for each entry; SCREEN marks programs that draw
+# names what broke. Each entry runs in a folder of its own, emptied before it starts: suites run
+# side by side and never share the files they write, and no run meets what another left. ENVIRONMENT is set for each entry; SCREEN marks programs that draw
 # and read the shared display under Wine, which take turns.
 function(pelmo_add_test name)
   cmake_parse_arguments(ARG "SCREEN" "" "SOURCES;LIBRARIES;ENVIRONMENT" ${ARGN})
@@ -77,8 +77,8 @@ function(pelmo_add_test name)
     set(work ${CMAKE_CURRENT_BINARY_DIR}/work/${suite})
     file(MAKE_DIRECTORY ${work})
     add_test(NAME ${name}.${suite}
-      COMMAND ${PROJECT_SOURCE_DIR}/scripts/run-gtest $<TARGET_FILE:${name}> --gtest_brief=1
-              --gtest_filter=${suite}.*)
+      COMMAND ${PROJECT_SOURCE_DIR}/scripts/run-gtest --in ${work} $<TARGET_FILE:${name}>
+              --gtest_brief=1 --gtest_filter=${suite}.*)
     set_tests_properties(${name}.${suite} PROPERTIES WORKING_DIRECTORY ${work})
     if(ARG_ENVIRONMENT)
       set_tests_properties(${name}.${suite} PROPERTIES ENVIRONMENT "${ARG_ENVIRONMENT}")
