@@ -32,8 +32,8 @@ OptionSpec OptionsOfSynopsis(std::string_view synopsis) {
   return spec;
 }
 
-bool ParseArguments(const std::vector<std::string>& args, const OptionSpec& spec,
-                    Arguments& parsed, std::string& error) {
+bool ParseArguments(const std::vector<std::string>& args, const OptionSpec& spec, Arguments& parsed,
+                    std::string& error) {
   const auto known = [](const std::vector<std::string>& names, const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
   };

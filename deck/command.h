@@ -34,8 +34,8 @@ struct Arguments {
 
 // Options may stand before, between or after the other arguments; "--" ends them, so a notation
 // that starts with "-" can still be given. `args` are the command's, its name first.
-bool ParseArguments(const std::vector<std::string>& args, const OptionSpec& spec,
-                    Arguments& parsed, std::string& error);
+bool ParseArguments(const std::vector<std::string>& args, const OptionSpec& spec, Arguments& parsed,
+                    std::string& error);
 
 // A command line argument as UTF-8, for messages.
 std::string ArgText(std::string_view arg);

@@ -7,6 +7,8 @@
 
 namespace pelmo::deck {
 
+namespace {
+
 const char* SeverityName(Severity severity) {
   switch (severity) {
     case Severity::kError:
@@ -18,6 +20,8 @@ const char* SeverityName(Severity severity) {
   }
   return "note";
 }
+
+}  // namespace
 
 int ExitStatusFor(const std::vector<Finding>& findings) {
   int status = 0;

@@ -23,8 +23,6 @@ struct Finding {
   std::optional<size_t> count;
 };
 
-const char* SeverityName(Severity severity);
-
 // 0, 1 or 2 for the worst severity among the findings.
 int ExitStatusFor(const std::vector<Finding>& findings);
 

@@ -7,6 +7,16 @@
 
 namespace pelmo::deck {
 
+namespace {
+
+// As the pronunciation view lays the glyphs out: white margins before and after them.
+constexpr int kRenderLeftMargin = 5;
+constexpr int kRenderRightMargin = 5;
+// PNG allows more, but no reader need cope with a wider strip of glyphs.
+constexpr int kRenderMaxWidth = 65535;
+
+}  // namespace
+
 std::vector<const GlyphBitmap*> NotationGlyphs(std::string_view notation) {
   static const GlyphTable table;
   const auto* end = kGlyphBitmaps + kGlyphBitmapCount;

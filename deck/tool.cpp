@@ -63,8 +63,7 @@ std::string_view NameOf(const CommandEntry& entry) {
   return synopsis.substr(0, synopsis.find(' '));
 }
 
-}  // namespace
-
+// The usage text `help` prints.
 std::string UsageText() {
   std::string text = std::string("usage: ") + kProgram + " COMMAND ARGUMENTS\n\n";
   for (const CommandEntry& entry : kCommands) {
@@ -78,6 +77,8 @@ std::string UsageText() {
   }
   return text + "\nExit status: 0 clean; 1 warnings, or rows refused; 2 errors, or nothing done.\n";
 }
+
+}  // namespace
 
 int RunDeckTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   if (args.empty()) {

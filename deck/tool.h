@@ -11,7 +11,4 @@ namespace pelmo::deck {
 // 0 clean, 1 warnings or refused rows, 2 errors (every error is one line on `err`).
 int RunDeckTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
-// The usage text `help` prints, made from the command table.
-std::string UsageText();
-
 }  // namespace pelmo::deck

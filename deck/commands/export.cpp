@@ -1,5 +1,5 @@
-#include "deck/commands/commands.h"
 #include "deck/export.h"
+#include "deck/commands/commands.h"
 #include "deck/files.h"
 
 namespace pelmo::deck {

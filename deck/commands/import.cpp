@@ -1,6 +1,6 @@
+#include "deck/import.h"
 #include "deck/commands/commands.h"
 #include "deck/files.h"
-#include "deck/import.h"
 #include "deck/text_encoding.h"
 
 namespace pelmo::deck {
@@ -96,8 +96,7 @@ int RunImport(Command& command, const Arguments& args) {
   }
   auto report = [&](const ImportRefusal& r) {
     command.err() << files.inLabel << ":" << r.line << ": "
-                  << (r.field.empty() ? "" : r.field + ": ") << r.reason << " [" << r.code
-                  << "]\n";
+                  << (r.field.empty() ? "" : r.field + ": ") << r.reason << " [" << r.code << "]\n";
   };
   ImportResult result;
   std::string error;

@@ -1,5 +1,5 @@
-#include "deck/commands/commands.h"
 #include "deck/ipa.h"
+#include "deck/commands/commands.h"
 
 namespace pelmo::deck {
 

@@ -1,6 +1,6 @@
+#include "deck/page.h"
 #include "deck/commands/commands.h"
 #include "deck/files.h"
-#include "deck/page.h"
 
 namespace pelmo::deck {
 

@@ -16,8 +16,9 @@ std::optional<int> Scale(Command& command, const Arguments& args) {
     return 1;
   }
   const std::string& text = args.options.at("--scale");
-  const bool digits = !text.empty() && text.size() <= 2 &&
-                      std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  const bool digits =
+      !text.empty() && text.size() <= 2 &&
+      std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
   if (!digits) {
     command.Fail("--scale " + ArgText(text) + ": the scale must be a whole number from 1 to " +
                  std::to_string(kRenderMaxScale));
