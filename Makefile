@@ -25,8 +25,8 @@ test-windows:
 
 bench: setup
 	cmake --preset native >/dev/null
-	cmake --build --preset native -j$(JOBS) --target wordlist_bench pelmo-deck
-	cd build/native && ./bench/wordlist_bench
+	cmake --build --preset native -j$(JOBS) --target wordlist_bench deck_memory_bench pelmo-deck
+	cd build/native && ./bench/wordlist_bench && ./bench/deck_memory_bench ./pelmo-deck memory-bench
 	python3 bench/page_bench.py build/native/pelmo-deck build/native/page-bench
 	@scripts/windows-bench
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <numeric>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "wordlist/shuffle.h"
@@ -35,23 +36,22 @@ std::vector<int> Order(const WordList& list) {
   return order;
 }
 
-// The generator and the shuffle written out step by step in 64-bit arithmetic, with the rule for
-// more than 32,767 rows: widen the draw until its bound covers the row count.
-std::vector<int> Transcribed(std::vector<int> r, uint64_t& state) {
-  for (size_t k = 1; k < r.size(); ++k) {
-    const uint64_t m = k + 1;
-    state = (state * 214013 + 2531011) % 4294967296ull;
-    uint64_t x = (state / 65536) % 32768, bound = 32767;
-    while (m > 32767 && bound < m && bound != 4294967295ull) {
-      bound = (bound * 32768 + 32767) % 4294967296ull;
-      x = (x * 32768 + 32767) % 4294967296ull;
+// FNV-1a (64 bits) over the order as 32-bit little-endian numbers: a fingerprint of a big order.
+uint64_t Fingerprint(const std::vector<int>& order) {
+  uint64_t hash = 0xCBF29CE484222325u;
+  for (int v : order) {
+    for (int shift = 0; shift < 32; shift += 8) {
+      hash = (hash ^ ((static_cast<uint32_t>(v) >> shift) & 0xFF)) * 0x100000001B3u;
     }
-    std::swap(r[k], r[x % m]);
   }
-  return r;
+  return hash;
 }
 
-TEST_F(ShuffleTest, GeneratorStartsWithTheDocumentedValues) {
+// Read before any test runs: the generator's state as the process starts.
+const uint32_t kStateAtStart = RandomStateForTesting();
+
+TEST_F(ShuffleTest, GeneratorStartsAtOneWithTheDocumentedValues) {
+  EXPECT_EQ(kStateAtStart, 1u);
   std::vector<int> drawn;
   for (int i = 0; i < 8; ++i) {
     drawn.push_back(NextRandom());
@@ -87,17 +87,41 @@ TEST_F(ShuffleTest, SmallDecksGiveTheDocumentedOrdersAndOffRestoresFileOrder) {
   }
 }
 
+// Each round switches on again without switching off, so it shuffles the order the round before
+// left. Past 32,767 rows the draw is widened by 15 set bits: at k = 32,767 that makes j = k, and
+// row 32,768 is not moved by that step.
 TEST_F(ShuffleTest, OnAgainWithoutOffShufflesTheCurrentOrderAndBigDecksWidenTheDraw) {
-  for (int count : {5, 40000}) {
+  struct Round {
+    uint64_t fingerprint;                       // 0 where rowAt names every position
+    std::vector<std::pair<size_t, int>> rowAt;  // (position, file row)
+  };
+  const struct {
+    int rows;
+    Round rounds[2];
+  } decks[] = {
+      {5,
+       {{0, {{0, 5}, {1, 2}, {2, 4}, {3, 3}, {4, 1}}},
+        {0, {{0, 5}, {1, 4}, {2, 3}, {3, 1}, {4, 2}}}}},
+      {40000,
+       {{0x5CC1FE36FA116AA1u,
+         {{0, 25201}, {1, 11858}, {32766, 14214}, {32767, 32768}, {32768, 21806}, {39999, 39753}}},
+        {0x28132BD0014F2BD9u,
+         {{0, 25685}, {1, 25717}, {32766, 2091}, {32767, 35856}, {32768, 12607}, {39999, 25335}}}}},
+  };
+  for (const auto& deck : decks) {
     RandomStateForTesting() = 1;
-    WordList list = Numbered(count);
-    std::vector<int> expected(count);
-    std::iota(expected.begin(), expected.end(), 1);
-    uint64_t state = 1;
-    for (int round = 0; round < 2; ++round) {
+    WordList list = Numbered(deck.rows);
+    for (const Round& round : deck.rounds) {
+      SCOPED_TRACE(std::to_string(deck.rows) + " rows, round " +
+                   std::to_string(&round - deck.rounds + 1));
       list.SetShuffle(true);
-      expected = Transcribed(expected, state);
-      ASSERT_EQ(Order(list), expected) << count << " rows, round " << round;
+      const std::vector<int> order = Order(list);
+      for (const auto& [position, row] : round.rowAt) {
+        EXPECT_EQ(order[position], row) << "at " << position;
+      }
+      if (round.fingerprint != 0) {
+        EXPECT_EQ(Fingerprint(order), round.fingerprint);
+      }
     }
   }
 }
