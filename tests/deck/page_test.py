@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The page pelmo-deck writes, in a real browser (headless Chromium): one load of a small deck
-with hostile text drives most checks; a 40,000-row deck checks the long shuffle and the size.
+with hostile text drives most checks; a 40,000-row deck checks the long shuffle and the size, and a
+deck of some cards of 3,000 glyphs how the list grows.
 
     page_test.py PELMO_DECK SHUFFLE_ORDERS WORK_DIR [--screenshots DIR SAMPLE_DECK]
 """
@@ -123,6 +124,46 @@ def long_deck(browser):
     check("order of 40000", ["w%d" % i for i in tab.eval("pelmoOrder()")] == want, True)
 
 
+# Each addition to the list's rows, counted in rows, from the moment this runs.
+WATCH_ROWS = """window.steps = [];
+new MutationObserver((records) => records.forEach((r) => steps.push(r.addedNodes.length)))
+  .observe(document.getElementById('rows'), {childList: true});"""
+# Waits until the list holds every card, scrolling to its end after each addition; the number of
+# rows then, or where it stuck after a generous minute.
+SCROLL_TO_END = """new Promise((done) => {
+  const rows = document.getElementById('rows');
+  const toEnd = () => scrollTo(0, document.documentElement.scrollHeight);
+  const seen = new MutationObserver(() => rows.children.length === %d ? done(%d) : toEnd());
+  seen.observe(rows, {childList: true});
+  setTimeout(() => done(rows.children.length), 60000);
+  toEnd();
+})"""
+LISTED = "[...document.querySelectorAll('#rows tr')].map(tr => [...tr.cells].map(td => td.textContent))"
+
+
+def heavy_deck(browser):
+    # Ten cards of 3,000 glyphs, then short ones: a step of the list is an amount of work, so a
+    # step of long cards is a few rows, one of short cards many, and the list still ends whole.
+    count = 300
+    lines = [("h%d" % i, "ka0t" * 1000 if i < 10 else "ka0t", "m%d" % i) for i in range(count)]
+    _, page = write_page("heavy", lines)
+    tab = browser.open("file://" + page, 390, 844)
+    tab.eval(WATCH_ROWS)
+    tab.click("#show-list")
+    check("rows listed at the end of the list", tab.eval(SCROLL_TO_END % (count, count)), count)
+    steps = tab.eval("steps")
+    check("rows of the first step, of long cards, 1 to 10: steps %r" % steps, 1 <= steps[0] <= 10,
+          True)
+    check("rows of the longest step, of short cards, 100 or more: steps %r" % steps,
+          max(steps) >= 100, True)
+    check("the list, in file order", tab.eval(LISTED),
+          [[str(i + 1), "h%d" % i, "", "m%d" % i] for i in range(count)])
+    tab.call("Page.close")
+    tab = browser.open("file://" + page, 390, 844)
+    tab.eval("dispatchEvent(new Event('beforeprint'))")  # printed from the card view
+    check("rows printed", tab.eval("document.getElementById('rows').children.length"), count)
+
+
 def screenshots(browser, folder, sample):
     page = os.path.join(work, "sample.html")
     run(tool, "page", sample, page)
@@ -142,5 +183,6 @@ with Browser() as b:
     else:
         small_deck(b)
         long_deck(b)
+        heavy_deck(b)
 print("\n".join(failures) or "page test passed")
 sys.exit(1 if failures else 0)
