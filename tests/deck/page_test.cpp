@@ -25,21 +25,21 @@ TEST(Page, NamesCardsWithBytesThatAreNoTextAndWhatThePageShowsForThem) {
       {"w,ka0\x80",
        "pronunciation: the byte 0x80 is no code page 932 text; like pelmo, the page draws nothing "
        "for it"},
-      {"w,\x85\x40s0,m",
+      {"w,\x85\x40s,m",
        "pronunciation: the bytes 0x85 0x40 are no code page 932 text; like pelmo, the page draws "
        "nothing for them"},
       // The next byte goes with it, as the author wrote it (not folded), and "a0" is read after.
       {"w,\x80Ka0,m",
        "pronunciation: the byte 0x80 is no code page 932 text; like pelmo, the page draws nothing "
        "for the bytes 0x80 0x4B"},
-      {"w,\x81(t0,m",
+      {"w,\x81(t,m",
        "pronunciation: the byte 0x81 is no code page 932 text; like pelmo, the page draws nothing "
        "for the bytes 0x81 0x28"},
       // A one-byte katakana takes the first of the two bad bytes, and the second starts "a0".
       {"w,\xB1\x85\x61\x30,m",
        "pronunciation: the bytes 0x85 0x61 are no code page 932 text; like pelmo, the page "
        "draws “a” for the bytes 0xB1 0x85 0x61 0x30"},
-      {"w,t0[a\x80]]t0,m",
+      {"w,t[a\x80]]t,m",
        "pronunciation: the byte 0x80 is no code page 932 text; like pelmo, the page draws nothing "
        "for the bytes 0x5B 0x61 0x80 0x5D 0x5D"},
       {"\x82\xA0,\x82\xA0\xB1k0,\x82\xA0\\n\xB1", ""},
