@@ -92,9 +92,9 @@ std::string DrawnFor(std::string_view notation, size_t position, size_t length, 
   }
   const std::string what = drawn.empty() ? "nothing" : Quoted(drawn);
   if (first == position && last == position + length) {
-    return "like pelmo, the page draws " + what + " for " + (plural ? "them" : "it");
+    return "the page draws " + what + " for " + (plural ? "them" : "it");
   }
-  return "like pelmo, the page draws " + what + " for the bytes " +
+  return "the page draws " + what + " for the bytes " +
          HexBytes(notation.substr(first, last - first));
 }
 

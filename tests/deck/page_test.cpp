@@ -5,11 +5,8 @@
 namespace pelmo::deck {
 namespace {
 
-// A card with bytes that are no code page 932 text is named with what the page shows for them.
-// The word and the meaning are decoded: one U+FFFD for each such character. The pronunciation
-// is drawn from what pelmo's scanner reads, and pelmo reads every byte from 0x80 up together
-// with the byte after it, as one character that draws nothing; a "[" reads up to the next "]"
-// it does not step over that way.
+// What the page shows for bytes that are no text: U+FFFD in the word and the meaning; in the
+// pronunciation what pelmo's scanner draws, which reads each byte from 0x80 up with the next.
 TEST(Page, NamesCardsWithBytesThatAreNoTextAndWhatThePageShowsForThem) {
   const struct {
     const char* line;
@@ -19,29 +16,22 @@ TEST(Page, NamesCardsWithBytesThatAreNoTextAndWhatThePageShowsForThem) {
        "meaning: the byte 0x80 is no code page 932 text; the page shows U+FFFD in its place"},
       {"\x85\x40,p,m",
        "word: the bytes 0x85 0x40 are no code page 932 text; the page shows U+FFFD in their place"},
-      // The word's bytes come first, whatever the pronunciation holds.
-      {"\x80k,\x80k,m",
+      {"\x80k,\x80k,m",  // the word first
        "word: the byte 0x80 is no code page 932 text; the page shows U+FFFD in its place"},
       {"w,ka0\x80",
-       "pronunciation: the byte 0x80 is no code page 932 text; like pelmo, the page draws nothing "
-       "for it"},
+       "pronunciation: the byte 0x80 is no code page 932 text; the page draws nothing for it"},
       {"w,\x85\x40s,m",
-       "pronunciation: the bytes 0x85 0x40 are no code page 932 text; like pelmo, the page draws "
-       "nothing for them"},
-      // The next byte goes with it, as the author wrote it (not folded), and "a0" is read after.
-      {"w,\x80Ka0,m",
-       "pronunciation: the byte 0x80 is no code page 932 text; like pelmo, the page draws nothing "
-       "for the bytes 0x80 0x4B"},
-      {"w,\x81(t,m",
-       "pronunciation: the byte 0x81 is no code page 932 text; like pelmo, the page draws nothing "
-       "for the bytes 0x81 0x28"},
-      // A one-byte katakana takes the first of the two bad bytes, and the second starts "a0".
-      {"w,\xB1\x85\x61\x30,m",
-       "pronunciation: the bytes 0x85 0x61 are no code page 932 text; like pelmo, the page "
-       "draws “a” for the bytes 0xB1 0x85 0x61 0x30"},
-      {"w,t[a\x80]]t,m",
-       "pronunciation: the byte 0x80 is no code page 932 text; like pelmo, the page draws nothing "
-       "for the bytes 0x5B 0x61 0x80 0x5D 0x5D"},
+       "pronunciation: the bytes 0x85 0x40 are no code page 932 text; the page draws nothing for "
+       "them"},
+      {"w,\x80Ka0,m",  // the byte after it as written, not folded
+       "pronunciation: the byte 0x80 is no code page 932 text; the page draws nothing for "
+       "the bytes 0x80 0x4B"},
+      {"w,\xB1\x85\x61\x30,m",  // a one-byte katakana takes 0x85 with it, and "a0" follows
+       "pronunciation: the bytes 0x85 0x61 are no code page 932 text; the page draws “a” for the "
+       "bytes 0xB1 0x85 0x61 0x30"},
+      {"w,t[a\x80]]t,m",  // 0x80 takes the first "]" with it
+       "pronunciation: the byte 0x80 is no code page 932 text; the page draws nothing for "
+       "the bytes 0x5B 0x61 0x80 0x5D 0x5D"},
       {"\x82\xA0,\x82\xA0\xB1k0,\x82\xA0\\n\xB1", ""},
   };
   for (const auto& c : kCases) {
