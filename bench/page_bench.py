@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Size and load time of the page pelmo-deck writes, for decks of 20,000 and 1,000,000 cards.
+"""Size and load time of the page pelmo-deck writes, for decks of 20,000 and 1,000,000 cards, and
+the time its list takes to open for 300 cards of 3,000 glyphs each.
 
     page_bench.py PELMO_DECK WORK_DIR [CARDS...]
 
@@ -7,7 +8,9 @@ Each deck repeats the sample deck's cards, the word numbered so every card diffe
 given a second line ("例 N"), about 50 bytes a card. The page's
 size is compared with the deck's size as UTF-8 plus the fixed part (the page of a one-card deck);
 the load time is from the start of navigation to the page's mark "pelmo-first-card", set once card
-1 is on show, in headless Chromium, the median of three loads.
+1 is on show, in headless Chromium, the median of three loads. The list's times are from the click
+on "List" to the frame after its first rows are added, and to the frame in which it reaches two
+window heights down (as far as it fills unscrolled), at 390 x 844, the median of three.
 """
 
 import os
@@ -37,6 +40,39 @@ def page_of(name, lines):
     return deck, page, time.monotonic() - start
 
 
+# From the click on "List": [ms to the frame after the first rows, ms until the list is as long as
+# it grows unscrolled, rows then].
+OPEN_LIST = """new Promise((done) => {
+  const rows = document.getElementById('rows'), more = document.getElementById('more');
+  const start = performance.now();
+  document.getElementById('show-list').click();
+  requestAnimationFrame(() => setTimeout(() => {
+    const shown = performance.now() - start;
+    const filled = () => more.getBoundingClientRect().top >= innerHeight * 2 ||
+      rows.children.length === %d;
+    const wait = () => filled() ? done([shown, performance.now() - start, rows.children.length])
+                                : requestAnimationFrame(wait);
+    wait();
+  }));
+})"""
+
+
+def list_of_long_cards(count=300, glyphs=3000):
+    _, page, _ = page_of("long-cards", [b"h%d,%s,m%d\r\n" % (i, b"ka0t" * (glyphs // 3), i)
+                                        for i in range(count)])
+    times = []
+    with Browser(timeout=300) as browser:
+        for _ in range(3):
+            tab = browser.open("file://" + page, 390, 844)
+            times.append(tab.eval(OPEN_LIST % count))
+            tab.call("Page.close")
+    print("%d cards of %d glyphs: list's first rows shown %.0f ms after the click, the list as long "
+          "as it grows unscrolled (%d rows) after %.0f ms (medians of %s)"
+          % (count, glyphs, statistics.median(t[0] for t in times), times[0][2],
+             statistics.median(t[1] for t in times),
+             ", ".join("%.0f/%.0f" % (t[0], t[1]) for t in times)))
+
+
 _, one, _ = page_of("one", [b"a,,\r\n"])
 fixed = os.path.getsize(one)
 print("fixed part (page of a one-card deck): %d bytes" % fixed)
@@ -57,3 +93,4 @@ for count in counts:
           "written in %.2f s; card 1 shown %.0f ms after navigation (median of %s)"
           % (count, os.path.getsize(deck), utf8, size, (size - fixed) / utf8, written,
              statistics.median(loads), ", ".join("%.0f" % t for t in loads)))
+list_of_long_cards()

@@ -11,18 +11,26 @@
 
 namespace pelmo::deck {
 
-std::string DescribeInvalidBytes(const Card& card) {
+std::optional<InvalidBytes> FindInvalidBytes(const Card& card) {
   for (size_t k = 0; k < card.size(); ++k) {
     for (size_t i = 0; i < card[k].size();) {
       const DecodedChar c = DecodeCp932At(card[k], i);
       if (!c.codePoint) {
-        return std::string(kColumnNames[k]) + ": " +
-               NotCp932Text(std::string_view(card[k]).substr(i, c.length));
+        return InvalidBytes{k, i, c.length};
       }
       i += c.length;
     }
   }
-  return {};
+  return std::nullopt;
+}
+
+std::string DescribeInvalidBytes(const Card& card) {
+  const std::optional<InvalidBytes> bad = FindInvalidBytes(card);
+  if (!bad) {
+    return {};
+  }
+  return std::string(kColumnNames[bad->column]) + ": " +
+         NotCp932Text(std::string_view(card[bad->column]).substr(bad->position, bad->length));
 }
 
 bool ReadCards(std::string_view deck, std::vector<Card>& cards, std::string& error) {

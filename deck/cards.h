@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,8 +19,17 @@ struct CardProblem {
   std::string reason;
 };
 
+// The first character of a card that is no text (by columns, then bytes): its column and where its
+// bytes lie in that column.
+struct InvalidBytes {
+  size_t column = 0;
+  size_t position = 0;
+  size_t length = 0;
+};
+std::optional<InvalidBytes> FindInvalidBytes(const Card& card);
+
 // "meaning: the byte 0x80 is no code page 932 text" for the first character of the card that is
-// no text (by columns, then bytes), or empty when every byte of it is text.
+// no text, or empty when every byte of it is text.
 std::string DescribeInvalidBytes(const Card& card);
 
 // The cards of a deck (its bytes) as the viewer's loader and card display make them: read with

@@ -1,5 +1,7 @@
 #include "deck/page.h"
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "wordlist/text_escapes.h"
@@ -11,6 +13,7 @@
 #include "deck/png.h"
 #include "deck/render.h"
 #include "deck/text_encoding.h"
+#include "pronunciation/notation.h"
 
 namespace pelmo::deck {
 
@@ -68,6 +71,48 @@ std::string GlyphIndices(std::string_view notation) {
   return indices;
 }
 
+// What the page draws for the bytes of a pronunciation from `position` for `length`: it draws
+// what pelmo's scanner finds, and the scanner reads any byte from 0x80 up together with the byte
+// after it, so the pieces it reads there may reach past those bytes on either side.
+std::string DrawnFor(std::string_view notation, size_t position, size_t length, bool plural) {
+  static const GlyphTable table;
+  const std::string normalised = NormalizeNotation(notation);  // of the same length
+  NotationScanner scanner(normalised, table);
+  size_t first = std::string_view::npos;
+  size_t last = 0;
+  std::string drawn;
+  while (const std::optional<NotationPiece> piece = scanner.Next()) {
+    if (piece->position >= position + length) {
+      break;
+    }
+    if (piece->position + piece->length > position) {
+      first = std::min(first, piece->position);
+      last = piece->position + piece->length;
+      drawn += piece->id ? GlyphIpa(*piece->id).value_or("") : "";
+    }
+  }
+  const std::string what = drawn.empty() ? "nothing" : Quoted(drawn);
+  if (first == position && last == position + length) {
+    return "the page draws " + what + " for " + (plural ? "them" : "it");
+  }
+  return "the page draws " + what + " for the bytes " +
+         HexBytes(notation.substr(first, last - first));
+}
+
+// The card's first bytes that are no text, and what the page shows for them; empty when there
+// are none. The word and the meaning are decoded, each such character one U+FFFD.
+std::string PageProblem(const Card& card) {
+  const std::optional<InvalidBytes> bad = FindInvalidBytes(card);
+  if (!bad) {
+    return {};
+  }
+  const bool plural = bad->length > 1;
+  return DescribeInvalidBytes(card) + "; " +
+         (bad->column == 1
+              ? DrawnFor(card[1], bad->position, bad->length, plural)
+              : std::string("the page shows U+FFFD in ") + (plural ? "their" : "its") + " place");
+}
+
 // JSON text made safe to stand inside a script element: no "</" can end the element and no
 // "<!" can start a comment there. The JSON reads the same.
 std::string JsonForScript(std::string_view json) {
@@ -97,8 +142,8 @@ void AppendData(const std::vector<Card>& cards, PageResult& result) {
   out += "{" + glyphData + ",\"cards\":[";
   for (size_t n = 0; n < cards.size(); ++n) {
     const Card& card = cards[n];
-    if (const std::string bad = DescribeInvalidBytes(card); !bad.empty()) {
-      result.problems.push_back({n + 1, bad + "; the page shows U+FFFD in its place"});
+    if (std::string problem = PageProblem(card); !problem.empty()) {
+      result.problems.push_back({n + 1, std::move(problem)});
     }
     // The meaning's CR LF is one line break on the page; CSS would show a lone CR as a space.
     out += (n ? "," : "") + text(Cp932ToUtf8(card[0])) + "," + JsonString(GlyphIndices(card[1])) +

@@ -12,7 +12,7 @@ namespace pelmo::deck {
 struct PageResult {
   std::string html;  // UTF-8
   size_t cards = 0;
-  std::vector<CardProblem> problems;  // cards with bytes that are no text, shown as U+FFFD
+  std::vector<CardProblem> problems;  // cards with bytes that are no text, and what is shown
 };
 
 // One self-contained web page of a deck (its bytes): the cards as pelmo shows them, one at a time

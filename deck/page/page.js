@@ -87,9 +87,13 @@
     showCard();
   }
 
-  // The list grows a chunk at a time as it is scrolled, so a deck of a million cards opens at
-  // once; printing lists everything first.
-  const chunk = 200;
+  // The list grows a step at a time as it is scrolled, one step a frame until it reaches well
+  // below the window, so a deck of a million cards opens at once and the page never stalls;
+  // printing lists everything first. A step is an amount of work, not of rows: each row costs its
+  // elements, its glyphs and its characters, so that a step of cards of thousands of glyphs is a
+  // row or two, and one of short cards a hundred or more. It adds a row at least.
+  const stepWork = 5000;
+  const rowWork = 20;  // the elements of a row, whatever it holds
   let listed = 0;
   function cell(className, fill) {
     const td = document.createElement('td');
@@ -99,11 +103,11 @@
     td.appendChild(inner);
     return td;
   }
-  function extendList(upTo) {
-    const end = Math.min(upTo, count);
+  function extendList(budget) {
     const rowsToAdd = document.createDocumentFragment();
-    for (; listed < end; ++listed) {
+    for (let work = 0; listed < count && work < budget; ++listed) {
       const c = order[listed] * 3;
+      work += rowWork + cards[c].length + cards[c + 1].length + cards[c + 2].length;
       const tr = document.createElement('tr');
       const n = document.createElement('td');
       n.className = 'n';
@@ -125,13 +129,21 @@
     }
     rows.appendChild(rowsToAdd);
   }
+  let nextStep = 0;  // the frame that takes the next step, while one is awaited
   function fillList() {
-    while (!listView.hidden && listed < count &&
-           more.getBoundingClientRect().top < window.innerHeight * 2) {
-      extendList(listed + chunk);
+    if (nextStep || listView.hidden || listed >= count ||
+        more.getBoundingClientRect().top >= window.innerHeight * 2) {
+      return;
     }
+    extendList(stepWork);
+    nextStep = requestAnimationFrame(() => {
+      nextStep = 0;
+      fillList();
+    });
   }
   function resetList() {
+    cancelAnimationFrame(nextStep);
+    nextStep = 0;
     rows.replaceChildren();
     listed = 0;
     fillList();
@@ -177,7 +189,7 @@
   });
   window.addEventListener('scroll', fillList, { passive: true });
   window.addEventListener('resize', fillList);
-  window.addEventListener('beforeprint', () => extendList(count));
+  window.addEventListener('beforeprint', () => extendList(Infinity));
 
   // For the curious and for tests: the card numbers (from 0, in file order) in the order shown.
   window.pelmoOrder = () => Array.from(order);

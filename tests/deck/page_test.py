@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The page pelmo-deck writes, in a real browser (headless Chromium): one load of a small deck
-with hostile text drives most checks; a 40,000-row deck checks the long shuffle and the size.
+with hostile text drives most checks; a 40,000-row deck checks the long shuffle and the size, and a
+deck of some cards of 3,000 glyphs how the list grows.
 
     page_test.py PELMO_DECK SHUFFLE_ORDERS WORK_DIR [--screenshots DIR SAMPLE_DECK]
 """
@@ -123,6 +124,41 @@ def long_deck(browser):
     check("order of 40000", ["w%d" % i for i in tab.eval("pelmoOrder()")] == want, True)
 
 
+# Counts each addition to the list, in rows; then scrolls to the list's end after each addition
+# until it holds 300 rows, for 40 s at most (within the browser's own 60 s).
+WATCH_ROWS = """const rows = document.getElementById('rows'), steps = [];
+new MutationObserver((records) => records.forEach((r) => steps.push(r.addedNodes.length)))
+  .observe(rows, {childList: true});"""
+SCROLL_TO_END = """new Promise((done) => {
+  const toEnd = () => rows.children.length === 300 ? done() : scrollTo(0, 1e9);
+  new MutationObserver(toEnd).observe(rows, {childList: true});
+  setTimeout(done, 40000);
+  toEnd();
+})"""
+
+
+def heavy_deck(browser):
+    # Ten cards of 3,000 glyphs, then short ones: a step of the list is an amount of work, so a
+    # step of long cards is a few rows, one of short cards many, and the list still ends whole.
+    lines = [("h%d" % i, "ka0t" * 1000 if i < 10 else "ka0t", "m%d" % i) for i in range(300)]
+    _, page = write_page("heavy", lines)
+    tab = browser.open("file://" + page, 390, 844)
+    tab.eval(WATCH_ROWS)
+    tab.click("#show-list")
+    tab.eval(SCROLL_TO_END)
+    steps = tab.eval("steps")
+    check("rows of the steps of the list %r: the first, of long cards, 1 to 10; one of short cards "
+          "100 or more" % steps, 1 <= steps[0] <= 10 and max(steps) >= 100, True)
+    check("the list scrolled to its end", tab.eval(
+        "[...rows.children].map(tr => [...tr.cells].map(td => td.textContent))"),
+        [[str(i + 1), "h%d" % i, "", "m%d" % i] for i in range(300)])
+    tab.call("Page.close")
+    tab = browser.open("file://" + page, 390, 844)
+    check("rows printed from the card view", tab.eval(
+        "dispatchEvent(new Event('beforeprint')), document.getElementById('rows').children.length"),
+        300)
+
+
 def screenshots(browser, folder, sample):
     page = os.path.join(work, "sample.html")
     run(tool, "page", sample, page)
@@ -142,5 +178,6 @@ with Browser() as b:
     else:
         small_deck(b)
         long_deck(b)
+        heavy_deck(b)
 print("\n".join(failures) or "page test passed")
 sys.exit(1 if failures else 0)
