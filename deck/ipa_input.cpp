@@ -11,8 +11,6 @@ namespace pelmo::deck {
 
 namespace {
 
-constexpr GlyphId kFirstPhoneticGlyph = 300;  // below it, the plain letters
-
 // The nearest symbols pelmo has; "" leaves the symbol out. Every use is reported.
 const std::vector<IpaNeighbour> kNeighbours = {
     {"\u028A", "u"},        // ʊ  book
@@ -66,24 +64,27 @@ struct Piece {
   std::string key;
   bool vowel = false;
   const char* stress = "";
-  GlyphId id = 0;
 };
 
 // Each symbol pelmo draws, as `ipa` prints it, with the key that draws it: taken from the glyph
 // table and `ipa` itself, so the two directions cannot disagree. A vowel is a key with a stress
-// form; of a letter and a phonetic vowel that print alike ("a" and "a0"), the vowel is meant.
+// form. Of a plain letter and a phonetic symbol that print alike ("a" and "a0"), the phonetic
+// one is meant: the input is IPA.
 const std::map<std::string, Piece>& DrawnSymbols() {
   static const std::map<std::string, Piece> symbols = [] {
     const GlyphTable table;
+    auto plainLetter = [](const std::string& key) {
+      return key.size() == 1 && key[0] >= 'a' && key[0] <= 'z';
+    };
     std::map<std::string, Piece> drawn;
     for (const GlyphEntry& e : GlyphTable::Entries()) {
       const std::string key(e.token);
       if (key.find('!') != std::string::npos) {
         continue;  // the stress forms
       }
-      const Piece piece{key, table.Find(key + "!").has_value(), "", e.id};
+      const Piece piece{key, table.Find(key + "!").has_value()};
       const auto [at, added] = drawn.emplace(GlyphIpa(e.id).value_or(""), piece);
-      if (!added && at->second.id < kFirstPhoneticGlyph && e.id >= kFirstPhoneticGlyph) {
+      if (!added && plainLetter(at->second.key) && !plainLetter(key)) {
         at->second = piece;
       }
     }

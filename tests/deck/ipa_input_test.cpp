@@ -1,8 +1,11 @@
 // IPA in, notation out: `ipa` of the notation gives back the IPA, less the documented
 // substitutions, with each stress mark moved onto its vowel as a combining accent.
+// And what each glyph is in IPA, from the names of the art it is drawn from.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -11,6 +14,44 @@
 
 namespace pelmo::deck {
 namespace {
+
+// What a glyph art file draws in IPA, from its name: a single letter is itself, "-acute" and
+// "-grave" add U+0301 and U+0300, and the rest are the IPA letters of those names.
+std::string ArtIpa(std::string name) {
+  static const std::map<std::string, std::string> kSymbols = {
+      {"script-a", "\u0251"},    {"turned-v", "\u028C"},   {"ash", "\u00E6"},
+      {"schwa", "\u0259"},       {"schwa-hook", "\u025A"}, {"small-cap-i", "\u026A"},
+      {"open-o", "\u0254"},      {"ezh", "\u0292"},        {"eng", "\u014B"},
+      {"esh", "\u0283"},         {"theta", "\u03B8"},      {"eth", "\u00F0"},
+      {"length-mark", "\u02D0"}, {"paren-left", "("},      {"paren-right", ")"}};
+  const std::pair<std::string, std::string> kAccents[] = {{"-acute", "\u0301"},
+                                                          {"-grave", "\u0300"}};
+  std::string accent;
+  for (const auto& [suffix, mark] : kAccents) {
+    if (name.ends_with(suffix)) {
+      name.resize(name.size() - suffix.size());
+      accent = mark;
+    }
+  }
+  return (name.size() == 1 ? name : kSymbols.count(name) ? kSymbols.at(name) : "?" + name) + accent;
+}
+
+TEST(GlyphIpa, IsWhatTheArtOfEachGlyphIsNamedAfterAndNothingForOtherIds) {
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(PELMO_GLYPH_SOURCE_DIR)) {
+    const std::string file = entry.path().filename().string();  // "340-theta.txt"
+    if (entry.path().extension() == ".txt") {
+      ++files;
+      const size_t dash = file.find('-');
+      const GlyphId id = std::stoi(file.substr(0, dash));
+      EXPECT_EQ(GlyphIpa(id), ArtIpa(file.substr(dash + 1, file.size() - dash - 5))) << file;
+    }
+  }
+  EXPECT_EQ(files, 70u);
+  for (const GlyphId id : {0, 106, 133, 299, 342, 349, 352}) {
+    EXPECT_FALSE(GlyphIpa(id)) << id;
+  }
+}
 
 // The symbols pelmo draws, as `ipa` prints them; the first twelve are vowels.
 const char* const kDrawn[] = {"a", "ɑ", "ʌ", "æ", "e", "ə", "ɚ", "i", "ɪ", "o", "ɔ", "u", "ʒ", "ŋ",
