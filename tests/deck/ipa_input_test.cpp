@@ -87,9 +87,7 @@ struct Transcription {
   std::vector<size_t> warned;
 
   static bool Vowel(const std::string& symbol) {
-    static const std::vector<std::string> kVowels = {"a", "ɑ", "ʌ", "æ", "e", "ə",
-                                                     "ɚ", "i", "ɪ", "o", "ɔ", "u"};
-    return std::find(kVowels.begin(), kVowels.end(), symbol) != kVowels.end();
+    return std::string(" a ɑ ʌ æ e ə ɚ i ɪ o ɔ u ").find(" " + symbol + " ") != std::string::npos;
   }
   void EndSyllable() {
     if (!waiting.empty()) {
