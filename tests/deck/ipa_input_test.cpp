@@ -201,7 +201,8 @@ TEST(IpaToNotation, WritesTheWorkedExamplesAndRefusesWhatItCannotDraw) {
       {"ˈt͡ʃiːz", "ts1i0!:z", ""},  // a tie ends no syllable
       {"'kæt", "k[ae!]t", ""},
       {"ˈɡɜːl", "ge1!:l", "2 ɡ→g, 3 ɜ→ə"},
-      {"x", "x", ""},  // the letter pelmo draws
+      {"x", "x", ""},      // the letter pelmo draws
+      {"ZÁ", "za0!", ""},  // capitals as small letters
       // A mark finds no vowel in its syllable: the dot, a space, a hyphen, the end; y is a
       // vowel pelmo cannot stress.
       {"ˈyː.bɐ", "y:ba2", "1 ˈ: no vowel, 6 ɐ→ʌ"},
@@ -234,6 +235,7 @@ TEST(IpaToNotation, WritesTheWorkedExamplesAndRefusesWhatItCannotDraw) {
       {"\u0144", "!column 1: a stress accent that follows no vowel", ""},  // ń
       {"n\u0301", "!column 2: a stress accent that follows no vowel", ""},
       {"\u00E1\u0301", "!column 2: a stress accent that follows no vowel", ""},
+      {"ˈa\u0301\u0300", "!column 4: a stress accent that follows no vowel", ""},
   };
   for (const auto& c : kCases) {
     std::string notation, error;
