@@ -9,12 +9,17 @@
 
 namespace pelmo::deck {
 
-// The viewer's glyph bitmaps, generated at build time from the same text art as its resources.
+// The viewer's glyph bitmaps, generated at build time from the same text art and rows as its
+// resources and its glyph table (tools/glyphs.py).
 struct GlyphBitmap {
   static constexpr int kHeight = 32;
 
   GlyphId id;
   int width;
+  // What it draws, as IPA in UTF-8: a plain letter as itself, a phonetic symbol as its IPA
+  // letter, stress as a combining acute (U+0301) or grave (U+0300) after the vowel, the length
+  // mark as U+02D0 and both bracket glyphs as "(" and ")".
+  const char* ipa;
   uint32_t rows[kHeight];  // from the top; bit x is set where column x is black
 
   bool Black(int x, int y) const { return (rows[y] >> x & 1u) != 0; }

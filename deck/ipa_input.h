@@ -7,11 +7,19 @@
 
 namespace pelmo::deck {
 
-// One symbol that pelmo has no glyph for, drawn with the nearest one it has.
+// One symbol that pelmo has no glyph for, drawn with the nearest one it has; or a stress mark
+// left out because it has nothing to stress.
 struct IpaSubstitution {
+  enum class Reason {
+    kNoGlyph,        // `from` has no glyph: `to` is drawn in its place, or nothing when empty
+    kNoVowel,        // a stress mark whose syllable ends before a vowel pelmo can stress
+    kSecondMark,     // a stress mark that another follows before any vowel
+    kAccentedVowel,  // a stress mark before a vowel that carries an accent of its own
+  };
   size_t column;     // of the symbol in the IPA text, in characters from 1
   std::string from;  // UTF-8
   std::string to;    // UTF-8 IPA of what is drawn instead; empty when it is left out
+  Reason reason = Reason::kNoGlyph;
 };
 
 // A substitution table row, for the documentation and the tests: what each symbol becomes.
@@ -21,15 +29,21 @@ struct IpaNeighbour {
 };
 const std::vector<IpaNeighbour>& IpaNeighbours();
 
-// "“ʊ” is drawn as “u”: pelmo has no glyph for it", for a warning.
+// "“ʊ” is drawn as “u”: pelmo has no glyph for it", for a warning. A lone combining mark is
+// shown on a dotted circle, as “◌̃”.
 std::string DescribeSubstitution(const IpaSubstitution& substitution);
 
 // Converts a pronunciation written in IPA (UTF-8, as dictionaries print it: /ˈθɪŋk/) into pelmo's
-// notation. Stress marks move from before the syllable to its first vowel (ˈ → "!", ˌ → "!!"), and
-// combining acute and grave accents after a vowel are stress too (as `ipa` writes them); slashes,
-// brackets, syllable dots, ties and spaces are dropped; symbols pelmo has no glyph for get the
-// nearest it has (from IpaNeighbours, each use reported, as is a stress mark no vowel follows).
-// False with a one-line reason, naming the column, for a symbol with no sensible neighbour.
+// notation. A letter with its accents in one code point reads as the letter followed by its
+// combining marks (õ as o U+0303), as Unicode defines them to be the same text. Stress marks
+// move from before the syllable to its first vowel (ˈ → "!", ˌ → "!!"); the syllable ends at a
+// dot, a space, a hyphen or another divider, at the next stress mark and at the end, and a mark
+// whose syllable holds no vowel pelmo can stress is left out and reported. Combining acute and
+// grave accents after a vowel are stress too (as `ipa` writes them), and win over a mark before
+// it. Slashes, brackets, syllable dots, ties and spaces are dropped; symbols pelmo has no glyph
+// for get the nearest it has (from IpaNeighbours, each use reported). Substitutions come in
+// column order. False with a one-line reason, naming the column, for a symbol with no sensible
+// neighbour.
 bool IpaToNotation(std::string_view ipa, std::string& notation,
                    std::vector<IpaSubstitution>& substitutions, std::string& error);
 

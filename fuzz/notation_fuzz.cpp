@@ -1,6 +1,9 @@
 // Any bytes as a pronunciation. Normalising keeps the length and folds exactly the A-Z that are
 // not second bytes; the scan's pieces, ids included, match a plain re-reading of the notation
 // rules (bracket search redone from every "[", so the scanner's shortcut is checked).
+// The same bytes as IPA for `pelmo-deck notation`: the notation it writes draws in full and,
+// printed by `ipa`, reads back as itself without a warning; its warnings come in column order and
+// a refusal names a column of the text.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,6 +14,11 @@
 #include <string_view>
 #include <vector>
 
+#include "deck/findings.h"
+#include "deck/ipa.h"
+#include "deck/ipa_input.h"
+#include "deck/notation_findings.h"
+#include "deck/text_encoding.h"
 #include "fuzz/check.h"
 #include "pronunciation/glyph_table.h"
 #include "pronunciation/notation.h"
@@ -99,6 +107,36 @@ std::vector<GlyphId> Ids(const std::vector<Piece>& pieces) {
   return ids;
 }
 
+bool OneLine(const std::string& text) {
+  return !text.empty() && text.find('\n') == std::string::npos;
+}
+
+void CheckIpa(std::string_view ipa) {
+  size_t characters = 0;  // as the converter counts columns: an invalid byte is one
+  for (size_t i = 0; i < ipa.size(); i += pelmo::deck::DecodeUtf8At(ipa, i).length) {
+    ++characters;
+  }
+  std::string notation, error;
+  std::vector<pelmo::deck::IpaSubstitution> substitutions;
+  if (!pelmo::deck::IpaToNotation(ipa, notation, substitutions, error)) {
+    const size_t column = std::strtoul(error.c_str() + std::strlen("column "), nullptr, 10);
+    Check(error.rfind("column ", 0) == 0 && OneLine(error) && column >= 1 && column <= characters);
+    return;
+  }
+  std::vector<pelmo::deck::Finding> findings;
+  pelmo::deck::AddNotationFindings(notation, 0, 1, false, findings);
+  Check(findings.empty());
+  size_t last = 1;
+  for (const pelmo::deck::IpaSubstitution& s : substitutions) {
+    Check(s.column >= last && s.column <= characters && OneLine(DescribeSubstitution(s)));
+    last = s.column;
+  }
+  std::string again;
+  Check(pelmo::deck::IpaToNotation(pelmo::deck::NotationToIpa(notation), again, substitutions,
+                                   error) &&
+        again == notation && substitutions.empty());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -118,5 +156,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(pieces == Reference(exact, table));
     Check(Ids(pieces) == pelmo::ScanNotation(exact, table));
   }
+  CheckIpa(input);
   return 0;
 }

@@ -5,10 +5,15 @@ The 70 glyphs live in resources/glyphs/<id>-<name>.txt as 32 lines of '.' (white
 and '#' (black). This tool checks them strictly and turns them into what the build
 and the reviewers need:
 
-  glyphs.py bmp   SRC_DIR OUT_DIR          write OUT_DIR/<id>.bmp (24-bit, bottom-up)
-  glyphs.py rc    SRC_DIR OUT_FILE BMP_DIR write '<id> BITMAP "<BMP_DIR>/<id>.bmp"' lines
-  glyphs.py sheet SRC_DIR OUT.png          contact sheet of every glyph plus sample words
-  glyphs.py cpp   SRC_DIR OUT.cpp          the same pixels as a C++ table (deck/glyph_bitmaps.h)
+  glyphs.py bmp   SRC_DIR OUT_DIR            write OUT_DIR/<id>.bmp (24-bit, bottom-up)
+  glyphs.py rc    SRC_DIR OUT_FILE BMP_DIR   write '<id> BITMAP "<BMP_DIR>/<id>.bmp"' lines
+  glyphs.py sheet SRC_DIR OUT.png            contact sheet of every glyph plus sample words
+  glyphs.py cpp   SRC_DIR TABLE_CPP OUT.cpp  the same pixels and each glyph's IPA as a C++ table
+                                             (deck/glyph_bitmaps.h)
+
+The rows below are the one record of what each glyph is: its id, file, IPA, tokens and metrics.
+The viewer's glyph table (pronunciation/glyph_table.cpp, TABLE_CPP above) is checked against
+them before the C++ table is written, so the tokens, ids and IPA cannot drift apart.
 
 Outputs are rewritten only when their bytes change, so a rebuild after an unrelated
 edit does not touch them. Exit status: 0 on success, 1 on bad sources, 2 on bad usage.
@@ -34,43 +39,47 @@ LETTER_WIDTHS = [11, 12, 12, 12, 12, 10, 12, 12, 6, 7, 12, 6, 17,
 LETTER_TOPS = [14, 9, 14, 9, 14, 9, 11, 9, 9, 6, 9, 9, 14,
                14, 14, 14, 14, 14, 14, 11, 14, 14, 14, 14, 15, 14]
 
-# Vowels with stress forms: (first id, file name, width, base token, short form, first ink row of
-# the plain form, top row of the body all three share, top row of the accents). The acute form
-# is first id + 1, the grave form first id + 2. The plain phonetic i has its dot on row 11.
+# Vowels with stress forms: (first id, file name, IPA, width, base token, short form, first ink row
+# of the plain form, top row of the body all three share, top row of the accents). The acute form
+# is first id + 1, the grave form first id + 2, and their IPA the plain form's followed by U+0301
+# or U+0300. The plain phonetic i has its dot on row 11.
 VOWELS = [
-    (300, "a", 11, "a0", "a", 14, 14, 9),
-    (303, "script-a", 13, "a1", None, 13, 13, 9),
-    (306, "turned-v", 13, "a2", None, 13, 13, 8),
-    (309, "ash", 20, "ae", None, 14, 14, 9),
-    (312, "e", 12, "e0", "e", 14, 14, 9),
-    (315, "schwa", 12, "e1", None, 14, 14, 9),
-    (318, "schwa-hook", 15, "e2", None, 14, 14, 9),
-    (321, "i", 6, "i0", "i", 11, 14, 9),
-    (324, "small-cap-i", 6, "i1", None, 14, 14, 9),
-    (328, "o", 12, "o0", "o", 14, 14, 9),
-    (331, "open-o", 12, "o1", None, 14, 14, 9),
-    (334, "u", 12, "u0", "u", 14, 14, 9),
+    (300, "a", "a", 11, "a0", "a", 14, 14, 9),
+    (303, "script-a", "\u0251", 13, "a1", None, 13, 13, 9),
+    (306, "turned-v", "\u028C", 13, "a2", None, 13, 13, 8),
+    (309, "ash", "\u00E6", 20, "ae", None, 14, 14, 9),
+    (312, "e", "e", 12, "e0", "e", 14, 14, 9),
+    (315, "schwa", "\u0259", 12, "e1", None, 14, 14, 9),
+    (318, "schwa-hook", "\u025A", 15, "e2", None, 14, 14, 9),
+    (321, "i", "i", 6, "i0", "i", 11, 14, 9),
+    (324, "small-cap-i", "\u026A", 6, "i1", None, 14, 14, 9),
+    (328, "o", "o", 12, "o0", "o", 14, 14, 9),
+    (331, "open-o", "\u0254", 12, "o1", None, 14, 14, 9),
+    (334, "u", "u", 12, "u0", "u", 14, 14, 9),
 ]
+STRESS_FORMS = [(1, "!", "-acute", "\u0301"), (2, "!!", "-grave", "\u0300")]
 
-# (id, file name, width, tokens, first ink row, lowest ink rows)
+# (id, file name, IPA, width, tokens, first ink row, lowest ink rows). Both bracket pairs draw
+# round brackets, so that is what they print.
 OTHERS = [
-    (327, "length-mark", 7, [":", ";"], 13, (22,)),
-    (337, "ezh", 12, ["g1"], 15, (30,)),
-    (338, "eng", 13, ["ng"], 14, DESCENDERS),
-    (339, "esh", 12, ["s1"], 7, (27,)),
-    (340, "theta", 12, ["s2"], 9, (BASELINE,)),
-    (341, "eth", 11, ["t1"], 9, (BASELINE,)),
-    (350, "paren-left", 8, ["(", "<"], 7, (26,)),
-    (351, "paren-right", 8, [")", ">"], 7, (26,)),
+    (327, "length-mark", "\u02D0", 7, [":", ";"], 13, (22,)),
+    (337, "ezh", "\u0292", 12, ["g1"], 15, (30,)),
+    (338, "eng", "\u014B", 13, ["ng"], 14, DESCENDERS),
+    (339, "esh", "\u0283", 12, ["s1"], 7, (27,)),
+    (340, "theta", "\u03B8", 12, ["s2"], 9, (BASELINE,)),
+    (341, "eth", "\u00F0", 11, ["t1"], 9, (BASELINE,)),
+    (350, "paren-left", "(", 8, ["(", "<"], 7, (26,)),
+    (351, "paren-right", ")", 8, [")", ">"], 7, (26,)),
 ]
 
 INDENTED = {115, 118, 318, 319, 320, 321, 327, 339}  # first ink in column 2, not 1
 
 
 class Glyph:
-    def __init__(self, gid, name, width, tokens, top, bottoms, body=None):
+    def __init__(self, gid, name, ipa, width, tokens, top, bottoms, body=None):
         self.id = gid
         self.name = name
+        self.ipa = ipa          # what it draws, as IPA: a plain letter is itself
         self.width = width
         self.tokens = tokens
         self.top = top          # first ink row
@@ -89,15 +98,15 @@ def glyph_table():
     for i, width in enumerate(LETTER_WIDTHS):
         letter = chr(ord("a") + i)
         bottoms = DESCENDERS if letter in "gjpqy" else (BASELINE,)
-        glyphs.append(Glyph(107 + i, letter, width, [letter], LETTER_TOPS[i], bottoms))
-    for first, name, width, base, short, plain_top, body, accent_top in VOWELS:
-        glyphs.append(Glyph(first, name, width, [base], plain_top, (BASELINE,)))
-        for offset, suffix, stress in ((1, "!", "-acute"), (2, "!!", "-grave")):
+        glyphs.append(Glyph(107 + i, letter, letter, width, [letter], LETTER_TOPS[i], bottoms))
+    for first, name, ipa, width, base, short, plain_top, body, accent_top in VOWELS:
+        glyphs.append(Glyph(first, name, ipa, width, [base], plain_top, (BASELINE,)))
+        for offset, suffix, stress, accent in STRESS_FORMS:
             tokens = [base + suffix] + ([short + suffix] if short else [])
-            glyphs.append(Glyph(first + offset, name + stress, width, tokens, accent_top,
-                                (BASELINE,), (first, body)))
-    for gid, name, width, tokens, top, bottoms in OTHERS:
-        glyphs.append(Glyph(gid, name, width, tokens, top, bottoms))
+            glyphs.append(Glyph(first + offset, name + stress, ipa + accent, width, tokens,
+                                accent_top, (BASELINE,), (first, body)))
+    for gid, name, ipa, width, tokens, top, bottoms in OTHERS:
+        glyphs.append(Glyph(gid, name, ipa, width, tokens, top, bottoms))
     glyphs.sort(key=lambda g: g.id)
     return glyphs
 
@@ -206,8 +215,55 @@ def cmd_rc(src_dir, out_file, bmp_dir):
     write_if_changed(out_file, text.encode("ascii"))
 
 
-def cmd_cpp(src_dir, out_file):
-    """Each glyph as 32 row masks, bit x set where column x is black."""
+def read_table_tokens(path):
+    """The (token, id) rows of kEntries in the viewer's pronunciation/glyph_table.cpp."""
+    data = read_bytes(path, SourceError)
+    match = re.search(rb"kEntries = \{\{(.*?)\}\};", data, re.S)
+    if not match:
+        raise SourceError("%s: no kEntries table found" % path)
+    row = rb'\{"([^"\\]*)", (\d+)\}'
+    body = re.sub(rb"//[^\n]*", b"", match.group(1))
+    leftover = re.sub(row, b"", body).translate(None, b" ,\r\n")
+    if leftover:
+        raise SourceError("%s: kEntries holds %r, which is no {\"token\", id} row"
+                          % (path, leftover[:20].decode("latin-1")))
+    return [(t.decode("ascii"), int(i)) for t, i in re.findall(row, body)]
+
+
+def check_table(path):
+    """Raises SourceError unless the viewer's glyph table holds exactly the tokens of GLYPHS."""
+    rows = read_table_tokens(path)
+    seen = {}
+    for token, gid in rows:
+        if token in seen:
+            raise SourceError('%s: "%s" stands twice' % (path, token))
+        seen[token] = gid
+    for token, gid in rows:
+        if token not in TOKENS:
+            raise SourceError('%s: "%s" (glyph %d) is no token of tools/glyphs.py'
+                              % (path, token, gid))
+        if TOKENS[token] != gid:
+            raise SourceError('%s: "%s" is glyph %d, but %s in tools/glyphs.py'
+                              % (path, token, gid, BY_ID[TOKENS[token]].filename))
+    for token, gid in sorted(TOKENS.items()):
+        if token not in seen:
+            raise SourceError('%s: lacks "%s" (%s)' % (path, token, BY_ID[gid].filename))
+
+
+def c_string(text):
+    """A C string literal of text's UTF-8, non-ASCII bytes as octal escapes (which, unlike hex
+    ones, cannot run on into the character after them)."""
+    out = ""
+    for byte in text.encode("utf-8"):
+        char = chr(byte)
+        out += "\\" + char if char in '"\\' else char if 0x20 <= byte < 0x7F else "\\%03o" % byte
+    return '"%s"' % out
+
+
+def cmd_cpp(src_dir, table_cpp, out_file):
+    """Each glyph as its IPA and 32 row masks, bit x set where column x is black; first checks
+    that the viewer's glyph table gives each glyph the tokens these rows do."""
+    check_table(table_cpp)
     sources = read_sources(src_dir)
     lines = ["// Generated by tools/glyphs.py from resources/glyphs. Do not edit.",
              '#include "deck/glyph_bitmaps.h"',
@@ -216,8 +272,9 @@ def cmd_cpp(src_dir, out_file):
              "",
              "const GlyphBitmap kGlyphBitmaps[kGlyphBitmapCount] = {"]
     for gid in sorted(sources):
+        g = BY_ID[gid]
         masks = [sum(1 << x for x, ch in enumerate(row) if ch == "#") for row in sources[gid]]
-        lines.append("    {%d, %d, {  // %s" % (gid, BY_ID[gid].width, BY_ID[gid].name))
+        lines.append("    {%d, %d, %s, {  // %s" % (gid, g.width, c_string(g.ipa), g.name))
         for i in range(0, HEIGHT, 8):
             lines.append("      " + ", ".join("0x%05X" % m for m in masks[i:i + 8]) + ",")
         lines.append("    }},")
@@ -427,10 +484,10 @@ USAGE = """usage:
   glyphs.py bmp   SRC_DIR OUT_DIR
   glyphs.py rc    SRC_DIR OUT_FILE BMP_DIR
   glyphs.py sheet SRC_DIR OUT.png
-  glyphs.py cpp   SRC_DIR OUT.cpp"""
+  glyphs.py cpp   SRC_DIR TABLE_CPP OUT.cpp"""
 
 COMMANDS = {"bmp": (cmd_bmp, 2, 2), "rc": (cmd_rc, 3, 3), "sheet": (cmd_sheet, 2, 2),
-            "cpp": (cmd_cpp, 2, 2)}
+            "cpp": (cmd_cpp, 3, 3)}
 
 
 def main(argv):

@@ -1,8 +1,12 @@
-// IPA in, notation out: `ipa` of the notation gives back the IPA, less the documented
-// substitutions, with each stress mark moved onto its vowel as a combining accent.
+// IPA in, notation out: `ipa` of the notation gives back the IPA, less the substitutions the
+// README lists, with each stress mark moved onto a vowel of its syllable as a combining accent.
+// And what each glyph is in IPA, from the names of the art it is drawn from.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -12,79 +16,155 @@
 namespace pelmo::deck {
 namespace {
 
-// The symbols pelmo draws, as `ipa` prints them; the first twelve are vowels.
-const char* const kDrawn[] = {"a", "ɑ", "ʌ", "æ", "e", "ə", "ɚ", "i", "ɪ", "o", "ɔ", "u", "ʒ", "ŋ",
-                              "ʃ", "θ", "ð", "ː", "(", ")", "b", "c", "d", "f", "g", "h", "j", "k",
-                              "l", "m", "n", "p", "q", "r", "s", "t", "v", "w", "x", "y", "z"};
+using Reason = IpaSubstitution::Reason;
 
-bool IsVowel(const std::string& symbol) {
-  return std::find(kDrawn, kDrawn + 12, symbol) != kDrawn + 12;
+size_t Characters(const std::string& utf8) {
+  return std::count_if(utf8.begin(), utf8.end(), [](char c) { return (c & 0xC0) != 0x80; });
 }
 
-// A transcription built unit by unit, with what `ipa` must print for it and where it substitutes.
-struct Transcription {
-  std::string ipa, printed, accent;  // `accent`: a stress waiting for its vowel
-  std::vector<size_t> substituted;   // columns, in characters
-  size_t column = 0;
-
-  void Add(const std::string& unit, const std::string& shown, bool substitution = false) {
-    ipa += unit;
-    if (++column, substitution) {
-      substituted.push_back(column);
+// What a glyph art file draws in IPA, from its name: a single letter is itself, "-acute" and
+// "-grave" add U+0301 and U+0300, and the rest are the IPA letters of those names.
+std::string ArtIpa(std::string name) {
+  static const std::map<std::string, std::string> kSymbols = {
+      {"script-a", "\u0251"},    {"turned-v", "\u028C"},   {"ash", "\u00E6"},
+      {"schwa", "\u0259"},       {"schwa-hook", "\u025A"}, {"small-cap-i", "\u026A"},
+      {"open-o", "\u0254"},      {"ezh", "\u0292"},        {"eng", "\u014B"},
+      {"esh", "\u0283"},         {"theta", "\u03B8"},      {"eth", "\u00F0"},
+      {"length-mark", "\u02D0"}, {"paren-left", "("},      {"paren-right", ")"}};
+  const std::pair<std::string, std::string> kAccents[] = {{"-acute", "\u0301"},
+                                                          {"-grave", "\u0300"}};
+  std::string accent;
+  for (const auto& [suffix, mark] : kAccents) {
+    if (name.ends_with(suffix)) {
+      name.resize(name.size() - suffix.size());
+      accent = mark;
     }
+  }
+  return (name.size() == 1 ? name : kSymbols.count(name) ? kSymbols.at(name) : "?" + name) + accent;
+}
+
+TEST(GlyphIpa, IsWhatTheArtOfEachGlyphIsNamedAfterAndNothingForOtherIds) {
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(PELMO_GLYPH_SOURCE_DIR)) {
+    const std::string file = entry.path().filename().string();  // "340-theta.txt"
+    if (entry.path().extension() == ".txt") {
+      ++files;
+      const size_t dash = file.find('-');
+      const GlyphId id = std::stoi(file.substr(0, dash));
+      EXPECT_EQ(GlyphIpa(id), ArtIpa(file.substr(dash + 1, file.size() - dash - 5))) << file;
+    }
+  }
+  EXPECT_EQ(files, 70u);
+  for (const GlyphId id : {0, 106, 133, 299, 342, 349, 352}) {
+    EXPECT_FALSE(GlyphIpa(id)) << id;
+  }
+}
+
+// The README's table of substitutions, row by row: what is written, what is drawn instead.
+struct Substituted {
+  std::string written, drawn;
+};
+// clang-format off
+const Substituted kReadmeSubstitutions[] = {
+    {"ʊ", "u"}, {"ɛ", "e"}, {"ɜ", "ə"}, {"ɘ", "ə"}, {"ɝ", "ɚ"}, {"ɒ", "ɔ"}, {"ɐ", "ʌ"},
+    {"ɨ", "ɪ"}, {"ᵻ", "ɪ"},
+    {"ɹ", "r"}, {"ɻ", "r"}, {"ɾ", "t"}, {"ɡ", "g"}, {"ɫ", "l"}, {"ʍ", "w"}, {"ɱ", "m"},
+    {"ʉ", "u"}, {"ᵿ", "u"},
+    {"ʧ", "tʃ"}, {"ʤ", "dʒ"}, {"ʦ", "ts"}, {"ˑ", "ː"},
+    {"n\u0329", "n"},  // syllabic
+    {"o\u0303", "o"},  // nasal, as o and a combining tilde
+    {"\u00F5", "o"},   // and as one character, as web dictionaries give it
+    {"ʰ", ""},
+};
+// clang-format on
+
+// A model of the converter's promise, built unit by unit: the IPA, what `ipa` must print for its
+// notation, and the columns of the warnings. A stress mark waits for a vowel of its syllable;
+// a divider, another mark or the end leaves it out with a warning.
+struct Transcription {
+  std::string ipa, printed, waiting;  // `waiting`: the accent of a mark
+  size_t waitingColumn = 0, column = 0;
+  std::vector<size_t> warned;
+
+  static bool Vowel(const std::string& symbol) {
+    return std::string(" a ɑ ʌ æ e ə ɚ i ɪ o ɔ u ").find(" " + symbol + " ") != std::string::npos;
+  }
+  void EndSyllable() {
+    if (!waiting.empty()) {
+      warned.push_back(waitingColumn);
+      waiting.clear();
+    }
+  }
+  void Divide(const std::string& divider) {
+    EndSyllable();
+    ipa += divider;
+    ++column;
+  }
+  void Stress(bool primary) {
+    Divide(primary ? "ˈ" : "ˌ");
+    waiting = primary ? "\u0301" : "\u0300";
+    waitingColumn = column;
+  }
+  // `substitutedAt`: the character of `unit` that is warned about, from 1; 0 for none.
+  void Add(const std::string& unit, const std::string& shown, size_t substitutedAt = 0) {
+    ipa += unit;
+    if (substitutedAt) {
+      warned.push_back(column + substitutedAt);
+    }
+    column += Characters(unit);
     for (size_t k = 0, n = 1; k < shown.size(); k += n, n = 1) {
       while (k + n < shown.size() && (shown[k + n] & 0xC0) == 0x80) {
         ++n;
       }
       printed += shown.substr(k, n);
-      if (!accent.empty() && IsVowel(shown.substr(k, n))) {
-        printed += accent;
-        accent.clear();
+      if (!waiting.empty() && Vowel(shown.substr(k, n))) {
+        printed += waiting;
+        waiting.clear();
       }
     }
-  }
-  void Stress(bool primary) {
-    Add(primary ? "ˈ" : "ˌ", "");
-    accent = primary ? "\u0301" : "\u0300";
   }
 };
 
 TEST(IpaToNotation, GivesBackEverySymbolAndDictionaryTranscriptionsLessTheSubstitutions) {
   struct Unit {
     std::string written, printed;
-    bool substitution;
+    size_t substitutedAt;
+    bool divider;
   };
   std::vector<Unit> units;
-  for (const char* s : kDrawn) {
-    units.push_back({s, s, false});
+  for (const char* s : {"a", "ɑ", "ʌ", "æ", "e", "ə", "ɚ", "i", "ɪ", "o", "ɔ", "u", "ʒ", "ŋ",
+                        "ʃ", "θ", "ð", "ː", "(", ")", "b", "c", "d", "f", "g", "h", "j", "k",
+                        "l", "m", "n", "p", "q", "r", "s", "t", "v", "w", "x", "y", "z", "t͡ʃ"}) {
+    units.push_back({s, s == std::string("t͡ʃ") ? "tʃ" : s, 0, false});
   }
-  for (const IpaNeighbour& n : IpaNeighbours()) {
-    units.push_back({n.from, n.to, true});
+  for (const Substituted& s : kReadmeSubstitutions) {
+    units.push_back({s.written, s.drawn, Characters(s.written), false});
   }
-  for (const char* framing : {"/", "[", "]", ".", " ", "-", "\u0361", "\u203F"}) {
-    units.push_back({framing, "", false});
+  for (const char* divider : {"/", "[", "]", ".", " ", "-", "|", "\u203F"}) {
+    units.push_back({divider, "", 0, true});
   }
   uint32_t state = 12345;
   auto next = [&](size_t n) { return ((state = state * 1103515245u + 12345u) >> 8) % n; };
   // First every unit after each stress mark and before a vowel, then random transcriptions.
-  for (size_t round = 0; round < 3 * units.size() + 400; ++round) {
+  for (size_t round = 0; round < 3 * units.size() + 600; ++round) {
     Transcription t;
-    if (round < 3 * units.size()) {
-      if (round % 3) {
-        t.Stress(round % 3 == 1);
-      }
-      const Unit& u = units[round / 3];
-      t.Add(u.written, u.printed, u.substitution);
-      t.Add("i", "i");
-    }
-    for (size_t n = round < 3 * units.size() ? 0 : 1 + next(12); n > 0; --n) {
-      if (next(10) == 0) {
+    const bool sweep = round < 3 * units.size();
+    for (size_t n = sweep ? 3 : 1 + next(12); n > 0; --n) {
+      const Unit& u = sweep ? n == 2 ? units[round / 3] : units[0] : units[next(units.size())];
+      if (sweep && n == 3) {
+        if (round % 3) {
+          t.Stress(round % 3 == 1);
+        }
+      } else if (!sweep && next(8) == 0) {
         t.Stress(next(2) == 0);
+      } else if (u.divider) {
+        t.Divide(u.written);
       } else {
-        const Unit& u = units[next(units.size())];
-        t.Add(u.written, u.printed, u.substitution);
+        t.Add(u.written, u.printed, u.substitutedAt);
       }
     }
+    t.EndSyllable();
+    std::sort(t.warned.begin(), t.warned.end());
     std::string notation, error;
     std::vector<IpaSubstitution> substitutions;
     ASSERT_TRUE(IpaToNotation(t.ipa, notation, substitutions, error)) << t.ipa << ": " << error;
@@ -93,27 +173,93 @@ TEST(IpaToNotation, GivesBackEverySymbolAndDictionaryTranscriptionsLessTheSubsti
     for (const IpaSubstitution& s : substitutions) {
       columns.push_back(s.column);
     }
-    if (t.accent.empty()) {  // else a mark with no vowel after it is reported too
-      EXPECT_EQ(columns, t.substituted) << t.ipa;
-    }
+    EXPECT_EQ(columns, t.warned) << t.ipa;
   }
 }
 
+// "column from→to" for a substitution, "column mark: why" for a mark left out.
+std::string Summary(const std::vector<IpaSubstitution>& substitutions) {
+  std::string out;
+  for (const IpaSubstitution& s : substitutions) {
+    const char* why[] = {"", ": no vowel", ": second mark", ": accented vowel"};
+    out += (out.empty() ? "" : ", ") + std::to_string(s.column) + " " + s.from +
+           (s.reason == Reason::kNoGlyph ? "→" + s.to : why[static_cast<int>(s.reason)]);
+  }
+  return out;
+}
+
 TEST(IpaToNotation, WritesTheWorkedExamplesAndRefusesWhatItCannotDraw) {
-  const std::pair<const char*, const char*> kCases[] = {
-      // the notation, or "!" and the error
-      {"/ˈθɪŋk/", "s2i1![ng]k"}, {"/ˌʌndərˈstænd/", "a2!!nde1rst[ae!]nd"},
-      {"ˈwɔːtɚ", "wo1!:te2"},    {"t͡ʃiːz", "ts1i0:z"},
-      {"kǽt", "k[ae!]t"},        {"'kæt", "k[ae!]t"},
-      {"/ˈbʊk/", "bu0!k"},       {"ɹɛd", "re0d"},
-      {"ˈɡɜːl", "ge1!:l"},       {"/ʔə/", "!column 2: “ʔ” (U+0294) has no glyph in pelmo, nor"},
-      {"ab3", "!column 3: "},    {"\u0301a", "!column 1: a stress accent that follows no"}};
-  for (const auto& [ipa, expected] : kCases) {
+  const struct {
+    const char* ipa;
+    const char* notation;  // or "!" and the start of the error
+    const char* warnings;
+  } kCases[] = {
+      {"/ˈθɪŋk/", "s2i1![ng]k", ""},
+      {"/ˌʌndərˈstænd/", "a2!!nde1rst[ae!]nd", ""},
+      {"ˈwɔːtɚ", "wo1!:te2", ""},
+      {"/həˈloʊ/", "he1lo0!u0", "7 ʊ→u"},
+      {"ˈt͡ʃiːz", "ts1i0!:z", ""},  // a tie ends no syllable
+      {"'kæt", "k[ae!]t", ""},
+      {"ˈɡɜːl", "ge1!:l", "2 ɡ→g, 3 ɜ→ə"},
+      {"x", "x", ""},      // the letter pelmo draws
+      {"ZÁ", "za0!", ""},  // capitals as small letters
+      // A mark finds no vowel in its syllable: the dot, a space, a hyphen, the end; y is a
+      // vowel pelmo cannot stress.
+      {"ˈyː.bɐ", "y:ba2", "1 ˈ: no vowel, 6 ɐ→ʌ"},
+      {"ˈks a", "ksa0", "1 ˈ: no vowel"},
+      {"ˌk-ˈa", "ka0!", "1 ˌ: no vowel"},
+      {"a'", "a0", "2 ': no vowel"},
+      // Two marks before one vowel: the first is left out.
+      {"ˈˌa", "a0!!", "1 ˈ: second mark"},
+      {"ˌˈkˈa", "ka0!", "1 ˌ: second mark, 2 ˈ: second mark"},
+      // An accent after the vowel wins over a mark before it.
+      {"ˈká", "ka0!", "1 ˈ: accented vowel"},
+      {"ˌkǽt", "k[ae!]t", "1 ˌ: accented vowel"},
+      // A letter with its accents in one character reads as the letter and its marks.
+      {"\u00F5", "o0", "1 \u0303→"},  // õ
+      {"o\u0303", "o0", "2 \u0303→"},
+      {"\u00E3\u1EBD\u0129\u0169", "a0e0i0u0", "1 \u0303→, 2 \u0303→, 3 \u0303→, 4 \u0303→"},
+      {"\u0254\u0303", "o1", "2 \u0303→"},  // ɔ̃
+      {"ˈ\u00C3", "a0!", "2 \u0303→"},      // Ã
+      {"\u1E4D", "o0!", "1 \u0303→"},       // ṍ: o, tilde and acute
+      {"\u00F1", "n", "1 \u0303→"},         // ñ
+      {"kǽt", "k[ae!]t", ""},
+      {"a\u0341", "a0!", ""},  // the acute tone mark is the acute
+      {"\u00E9\u00E8", "e0!e0!!", ""},
+      // Refused: no neighbour, or an accent on nothing pelmo can stress, in either form.
+      {"/ʔə/", "!column 2: “ʔ” (U+0294) has no glyph in pelmo, nor", ""},
+      {"ab3", "!column 3: “3” (U+0033)", ""},
+      {"\u00E7", "!column 1: “ç” (U+00E7) has no glyph", ""},  // c and a cedilla
+      {"\u1EA5", "!column 1: “ấ” (U+1EA5) has no glyph", ""},  // a, circumflex and acute
+      {"\u0301a", "!column 1: a stress accent that follows no vowel", ""},
+      {"\u0144", "!column 1: a stress accent that follows no vowel", ""},  // ń
+      {"n\u0301", "!column 2: a stress accent that follows no vowel", ""},
+      {"\u00E1\u0301", "!column 2: a stress accent that follows no vowel", ""},
+      {"ˈa\u0301\u0300", "!column 4: a stress accent that follows no vowel", ""},
+  };
+  for (const auto& c : kCases) {
     std::string notation, error;
     std::vector<IpaSubstitution> substitutions;
-    const bool ok = IpaToNotation(ipa, notation, substitutions, error);
-    EXPECT_EQ(ok ? notation : "!" + error.substr(0, std::string(expected).size() - 1), expected)
-        << ipa;
+    const bool ok = IpaToNotation(c.ipa, notation, substitutions, error);
+    EXPECT_EQ(ok ? notation : "!" + error.substr(0, std::string(c.notation).size() - 1), c.notation)
+        << c.ipa;
+    EXPECT_EQ(Summary(substitutions), c.warnings) << c.ipa;
+  }
+}
+
+TEST(DescribeSubstitution, SaysWhatIsDrawnAndWhyAndShowsALoneMarkOnACircle) {
+  const std::pair<IpaSubstitution, const char*> kCases[] = {
+      {{3, "ʊ", "u"}, "“ʊ” is drawn as “u”: pelmo has no glyph for it"},
+      {{1, "\u0303", ""}, "“◌\u0303” is left out: pelmo has no glyph for it"},
+      {{1, "ˈ", "", Reason::kNoVowel},
+       "“ˈ” is left out: no vowel pelmo can stress follows it in its syllable"},
+      {{1, "ˌ", "", Reason::kSecondMark},
+       "“ˌ” is left out: another stress mark follows it before any vowel"},
+      {{1, "'", "", Reason::kAccentedVowel},
+       "“'” is left out: the vowel after it carries an accent of its own"},
+  };
+  for (const auto& [substitution, expected] : kCases) {
+    EXPECT_EQ(DescribeSubstitution(substitution), expected);
   }
 }
 
