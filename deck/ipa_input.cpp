@@ -125,9 +125,23 @@ std::string DescribeSubstitution(const IpaSubstitution& s) {
 
 bool IpaToNotation(std::string_view ipa, std::string& notation,
                    std::vector<IpaSubstitution>& substitutions, std::string& error) {
-  notation.clear();
   substitutions.clear();
-  std::vector<Piece> pieces;
+  return IpaToNotation(
+      ipa, notation, [&](const IpaSubstitution& s) { substitutions.push_back(s); }, error);
+}
+
+bool IpaToNotation(std::string_view ipa, std::string& notation,
+                   const IpaSubstitutionSink& onSubstitution, std::string& error) {
+  notation.clear();
+  // Only the last piece drawn can still change (an accent after it stresses it): each one before
+  // it is written out at once, so that a long pronunciation costs no memory per piece.
+  std::string written;
+  std::optional<Piece> last;
+  auto write = [&](const Piece& p) {
+    // Two-letter keys are read as one only in brackets.
+    const bool bracketed = p.key.size() == 2 && p.key[1] >= 'a';
+    written += (bracketed ? "[" : "") + p.key + p.stress + (bracketed ? "]" : "");
+  };
   const char* pending = nullptr;  // a stress mark waiting for its vowel
   size_t pendingColumn = 0;
   auto draw = [&](Piece piece) {
@@ -135,7 +149,10 @@ bool IpaToNotation(std::string_view ipa, std::string& notation,
       piece.stress = pending;
       pending = nullptr;
     }
-    pieces.push_back(std::move(piece));
+    if (last) {
+      write(*last);
+    }
+    last = std::move(piece);
   };
   size_t column = 0;
   for (size_t i = 0; i < ipa.size();) {
@@ -158,11 +175,11 @@ bool IpaToNotation(std::string_view ipa, std::string& notation,
       pending = cp == kSecondary ? "!!" : "!";
       pendingColumn = column;
     } else if (cp == kAcute || cp == kGrave) {
-      if (pieces.empty() || !pieces.back().vowel || *pieces.back().stress) {
+      if (!last || !last->vowel || *last->stress) {
         error = Column(column) + "a stress accent that follows no unstressed vowel";
         return false;
       }
-      pieces.back().stress = cp == kAcute ? "!" : "!!";
+      last->stress = cp == kAcute ? "!" : "!!";
     } else if (const std::optional<Piece> piece = Draws(cp)) {
       draw(*piece);
     } else if (!Framing(cp)) {
@@ -175,7 +192,7 @@ bool IpaToNotation(std::string_view ipa, std::string& notation,
                 ") has no glyph in pelmo, nor one near enough to stand for it";
         return false;
       }
-      substitutions.push_back({column, text, neighbour->to});
+      onSubstitution({column, text, neighbour->to});
       const std::string_view to = neighbour->to;
       for (size_t k = 0; k < to.size();) {
         const DecodedChar t = DecodeUtf8At(to, k);
@@ -185,13 +202,12 @@ bool IpaToNotation(std::string_view ipa, std::string& notation,
     }
   }
   if (pending) {
-    substitutions.push_back({pendingColumn, pending[1] ? "\u02CC" : "\u02C8", ""});
+    onSubstitution({pendingColumn, pending[1] ? "\u02CC" : "\u02C8", ""});
   }
-  for (const Piece& p : pieces) {
-    // Two-letter keys are read as one only in brackets.
-    const bool bracketed = p.key.size() == 2 && p.key[1] >= 'a';
-    notation += (bracketed ? "[" : "") + p.key + p.stress + (bracketed ? "]" : "");
+  if (last) {
+    write(*last);
   }
+  notation = std::move(written);
   return true;
 }
 

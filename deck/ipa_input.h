@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,5 +33,11 @@ std::string DescribeSubstitution(const IpaSubstitution& substitution);
 // False with a one-line reason, naming the column, for a symbol with no sensible neighbour.
 bool IpaToNotation(std::string_view ipa, std::string& notation,
                    std::vector<IpaSubstitution>& substitutions, std::string& error);
+
+// The same, handing each substitution to `onSubstitution` as it is made rather than keeping it,
+// so that a pronunciation of a million substituted symbols costs no memory for them.
+using IpaSubstitutionSink = std::function<void(const IpaSubstitution&)>;
+bool IpaToNotation(std::string_view ipa, std::string& notation,
+                   const IpaSubstitutionSink& onSubstitution, std::string& error);
 
 }  // namespace pelmo::deck
