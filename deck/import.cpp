@@ -241,7 +241,9 @@ class RowWarnings {
   void Add(const IpaSubstitution& s) {
     ++total_;
     Symbol& symbol = symbols_[s.from];
-    symbol.to = s.to;
+    if (symbol.count == 0) {
+      symbol.to = s.to;
+    }
     if (++symbol.count <= kListedSubstitutions) {
       listed_.push_back(s);
     }
