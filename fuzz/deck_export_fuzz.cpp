@@ -25,10 +25,6 @@
 
 namespace {
 
-// A run's work grows with the deck, and 64 bytes hold a few cards: room for every hazard, small
-// enough for thousands of runs a second.
-constexpr const char* kMaxLenFlag = "-max_len=64";
-
 using Card = std::array<std::string, 3>;
 
 // What pelmo shows of each card: its loader's rows, a missing column empty, the meaning's
@@ -55,16 +51,15 @@ std::vector<Card> Shown(const std::string& deck) {
 
 }  // namespace
 
-// libFuzzer reads its flags after this has run: a -max_len given on the command line stands,
-// else kMaxLenFlag. The corpus replay, which never calls it, runs every seed whole.
+// libFuzzer reads its flags after this has run: unless given, -max_len is 64 bytes, a few cards,
+// room for every hazard and cheap enough for thousands of runs a second. The corpus replay never
+// calls it and runs every seed whole.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  static std::vector<char*> args;
-  static std::string maxLen = kMaxLenFlag;
-  args.assign(*argv, *argv + *argc);
-  if (std::none_of(args.begin(), args.end(), [](const char* arg) {
-        return std::string_view(arg).rfind("-max_len=", 0) == 0;
-      })) {
-    args.insert(args.begin() + 1, maxLen.data());
+  static std::vector<char*> args(*argv, *argv + *argc);
+  static char maxLen[] = "-max_len=64";
+  if (std::none_of(args.begin(), args.end(),
+                   [](const char* a) { return std::string_view(a).rfind("-max_len=", 0) == 0; })) {
+    args.insert(args.begin() + 1, maxLen);
   }
   *argc = static_cast<int>(args.size());
   args.push_back(nullptr);

@@ -5,7 +5,6 @@
 
 #include "deck/export.h"
 #include "deck/files.h"
-#include "deck/import.h"
 #include "tests/support/deck_file.h"
 
 namespace pelmo::deck {
@@ -30,8 +29,6 @@ TEST(Export, WritesEachCardAndNamesOnlyThoseThatWouldNotComeBack) {
   // clang-format off
   const std::pair<std::string, std::string> kDecks[] = {
       {"w1,p,a\tb\tc\\nd\te\tf\r\n", "w1,p,\"a\tb\tc\r\nd\te\tf\"\r\n"},
-      {"w1,p,a\tb\tc\\nd\te\tf\r\nw2,p,a\tb\tc\\nd\te\tf\r\n",
-       "w1,p,\"a\tb\tc\r\nd\te\tf\"\r\nw2,p,\"a\tb\tc\r\nd\te\tf\"\r\n"},
       {"w,p,\xFA\x52n\r\n", "w,p,\xE2\x85\xA8n\r\n"},
       {"w,p,\xFA\x78\\\r\n", "w,p,\xE5\x81\x86\\\r\n"},
       {"w,p,\xFB\x78n\r\n", "w,p,\xE7\xA0\xA1n\r\n"},
@@ -61,10 +58,7 @@ TEST(Export, WritesNoCsvLargerThanImportReads) {
   pelmo::testing::DeckFile file(result.csv, "words.csv");
   std::string csv;
   EXPECT_FALSE(ReadInputFile(file.name(), csv, error, 13));
-  ASSERT_TRUE(ReadInputFile(file.name(), csv, error, 14)) << error;
-  ImportResult back;
-  EXPECT_TRUE(ImportDeck(csv, {}, back, error, {}));
-  EXPECT_EQ(back.deck, deck);
+  EXPECT_TRUE(ReadInputFile(file.name(), csv, error, 14)) << error;
 }
 
 }  // namespace
