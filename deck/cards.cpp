@@ -1,5 +1,6 @@
 #include "deck/cards.h"
 
+#include <algorithm>
 #include <sstream>
 
 #include "wordlist/text_escapes.h"
@@ -35,7 +36,8 @@ std::string DescribeInvalidBytes(const Card& card) {
 
 bool ReadCards(std::string_view deck, std::vector<Card>& cards, std::string& error) {
   std::istringstream in{std::string(deck)};
-  TextLineReader reader(in);
+  // The deck is in memory already: a reading buffer larger than it would only be cleared.
+  TextLineReader reader(in, std::min<size_t>(deck.size() + 1, size_t{1} << 16));
   cards.clear();
   std::string_view line;
   while (reader.Next(line) && !line.empty()) {

@@ -58,6 +58,7 @@ bool CsvReader::Next(CsvRecord& record) {
   record.line = line_;
   record.fields.clear();
   record.problem.clear();
+  record.strayQuote = false;
   for (;;) {
     std::string field;
     if (pos_ < text_.size() && text_[pos_] == '"') {
@@ -69,6 +70,7 @@ bool CsvReader::Next(CsvRecord& record) {
         ++pos_;
       }
       field.assign(text_.substr(start, pos_ - start));
+      record.strayQuote = record.strayQuote || field.find('"') != std::string::npos;
     }
     record.fields.push_back(std::move(field));
     if (pos_ < text_.size() && text_[pos_] == delimiter_) {

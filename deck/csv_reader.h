@@ -11,6 +11,9 @@ struct CsvRecord {
   size_t line = 0;  // where the record starts, from 1
   std::vector<std::string> fields;
   std::string problem;  // why the record is malformed; empty when it is not
+  // Whether a field that does not start with a double quote holds one: read as an ordinary
+  // character, but a sign that the delimiter may have cut a quoted field apart.
+  bool strayQuote = false;
 };
 
 // Reads records as spreadsheets write them (RFC 4180): fields separated by the delimiter, a field

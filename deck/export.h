@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "deck/cards.h"
+#include "deck/import.h"
 
 namespace pelmo::deck {
 
@@ -21,7 +22,9 @@ struct ExportResult {
 // quotes; with `withIpa` a fourth column holds the pronunciation's IPA. The CSV is then imported
 // again in memory, and every card that would not come back showing the same text is a problem
 // (it is written all the same, for the author to mend). False, with a reason, when pelmo loads no
-// card.
-bool ExportDeck(std::string_view deck, bool withIpa, ExportResult& result, std::string& error);
+// card, or when the CSV would be larger than `limit` (by default what import reads): then there is
+// no CSV to write.
+bool ExportDeck(std::string_view deck, bool withIpa, ExportResult& result, std::string& error,
+                size_t limit = kMaxImportBytes);
 
 }  // namespace pelmo::deck

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <map>
 #include <sstream>
 
 #include "wordlist/text_escapes.h"
@@ -150,33 +151,30 @@ std::string Replaced(std::string_view text, std::string_view comma) {
   return out;
 }
 
-// How a delimiter cuts the first records: how many it splits at all, and into how many columns
-// when it gives them all one count (0 when the count varies). Quotes are honoured, so a tab or
-// comma inside a quoted field counts for nothing.
-struct Cut {
-  size_t records = 0;
-  size_t split = 0;
-  size_t steadyColumns = 0;
-};
+// A reading of the first records with one delimiter, quotes honoured, ranked by the tests of
+// DelimiterFor in their order: cuts every record, keeps quoted fields whole, gives every record
+// three columns, and (only when not every record is cut) how many it cuts.
+using Rank = std::array<size_t, 4>;
 
-Cut CutFirstRecords(std::string_view text, char delimiter) {
+Rank RankReading(std::string_view text, char delimiter) {
   constexpr size_t kSample = 20;
-  Cut cut;
   CsvReader reader(text, delimiter);
   CsvRecord record;
-  bool steady = true;
-  size_t columns = 0;
-  while (cut.records < kSample && reader.Next(record)) {
+  size_t records = 0;
+  size_t cut = 0;
+  bool quotesWhole = true;
+  bool threeColumns = true;
+  while (records < kSample && reader.Next(record)) {
     if (record.fields.size() == 1 && record.fields[0].empty()) {
       continue;  // a blank line says nothing
     }
-    ++cut.records;
-    cut.split += record.fields.size() > 1;
-    steady = steady && (columns == 0 || record.fields.size() == columns);
-    columns = record.fields.size();
+    ++records;
+    cut += record.fields.size() > 1;
+    quotesWhole = quotesWhole && record.problem.empty() && !record.strayQuote;
+    threeColumns = threeColumns && record.fields.size() >= 3;
   }
-  cut.steadyColumns = steady ? columns : 0;
-  return cut;
+  const bool cutsAll = records > 0 && cut == records;
+  return {cutsAll, quotesWhole, threeColumns, cutsAll ? 0 : cut};
 }
 
 // Whether the delimiter cuts no record at all, although every one that holds text holds the
@@ -196,35 +194,10 @@ bool LeavesOneColumn(std::string_view text, char delimiter) {
   return records > 0;
 }
 
-}  // namespace
-
-char DelimiterFor(std::string_view text, CsvFormat format) {
-  if (format == CsvFormat::kComma) {
-    return ',';
-  }
-  if (format == CsvFormat::kTab) {
-    return '\t';
-  }
-  // The delimiter that cuts every one of the first records; where both do, the one that gives a
-  // steady number of columns, and of two steady ones the one that gives more (a tab in every
-  // meaning of a CSV file leaves two columns, commas three).
-  const Cut tabs = CutFirstRecords(text, '\t');
-  const Cut commas = CutFirstRecords(text, ',');
-  const bool tabsAll = tabs.records > 0 && tabs.split == tabs.records;
-  const bool commasAll = commas.records > 0 && commas.split == commas.records;
-  if (tabsAll != commasAll) {
-    return tabsAll ? '\t' : ',';
-  }
-  if (!tabsAll) {
-    return tabs.split > commas.split ? '\t' : ',';
-  }
-  return tabs.steadyColumns >= commas.steadyColumns && tabs.steadyColumns > 0 ? '\t' : ',';
-}
-
-bool ImportDeck(std::string_view input, const ImportOptions& options, ImportResult& result,
-                std::string& error, const RefusalSink& onRefusal, const RefusalSink& onWarning) {
-  result = ImportResult();
-  std::string_view text = input;
+// The text to read: the input without its byte-order mark and a final end-of-file byte, checked
+// to be UTF-8.
+bool TextOf(std::string_view input, std::string_view& text, std::string& error) {
+  text = input;
   if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
     text.remove_prefix(kUtf8Bom.size());
   }
@@ -240,6 +213,146 @@ bool ImportDeck(std::string_view input, const ImportOptions& options, ImportResu
             "pelmo-deck check)";
     return false;
   }
+  return true;
+}
+
+bool ChooseDelimiter(std::string_view text, CsvFormat format, char& delimiter, std::string& error) {
+  const std::optional<char> chosen = DelimiterFor(text, format);
+  if (!chosen) {
+    error =
+        "it could be comma-separated (--csv) or tab-separated (--tsv): read either way, its "
+        "first records split alike, so say which it is";
+    return false;
+  }
+  if (LeavesOneColumn(text, *chosen)) {
+    error = std::string("every record is one column, cut at ") +
+            (*chosen == ',' ? "commas but holding tabs: it looks tab-separated (--tsv)"
+                            : "tabs but holding commas: it looks comma-separated (--csv)");
+    return false;
+  }
+  delimiter = *chosen;
+  return true;
+}
+
+// The substitution warnings of one row, kept until the row is written: of each symbol the first
+// few as they are, the rest only counted, so that a row of a million costs no more than a few.
+class RowWarnings {
+ public:
+  void Add(const IpaSubstitution& s) {
+    ++total_;
+    Symbol& symbol = symbols_[s.from];
+    if (symbol.count == 0) {
+      symbol.to = s.to;
+    }
+    if (++symbol.count <= kListedSubstitutions) {
+      listed_.push_back(s);
+    }
+  }
+
+  size_t total() const { return total_; }
+
+  void Report(size_t line, const RefusalSink& onWarning) const {
+    const std::string field = kColumnNames[1];
+    for (const IpaSubstitution& s : listed_) {
+      onWarning({line, field, "ipa-substitution",
+                 "IPA column " + std::to_string(s.column) + ": " + DescribeSubstitution(s)});
+    }
+    for (const auto& [from, symbol] : symbols_) {
+      if (symbol.count > kListedSubstitutions) {
+        const size_t more = symbol.count - kListedSubstitutions;
+        onWarning({line, field, "more-substitutions",
+                   "IPA: " + Quoted(from) +
+                       (symbol.to.empty() ? " is left out" : " is drawn as " + Quoted(symbol.to)) +
+                       " " + std::to_string(more) + (more == 1 ? " more time" : " more times") +
+                       ", not listed"});
+      }
+    }
+  }
+
+ private:
+  struct Symbol {
+    std::string to;
+    size_t count = 0;
+  };
+  size_t total_ = 0;
+  std::vector<IpaSubstitution> listed_;
+  std::map<std::string, Symbol> symbols_;
+};
+
+// A pronunciation with anything outside ASCII is IPA, turned into notation in place.
+std::optional<Problem> ConvertPronunciation(std::string& pronunciation, RowWarnings& warnings) {
+  if (std::none_of(pronunciation.begin(), pronunciation.end(), [](char c) { return c & 0x80; })) {
+    return std::nullopt;
+  }
+  std::string notation;
+  std::string why;
+  if (!IpaToNotation(
+          pronunciation, notation, [&](const IpaSubstitution& s) { warnings.Add(s); }, why)) {
+    return Problem{1, "ipa", "IPA " + why};
+  }
+  pronunciation = std::move(notation);
+  return std::nullopt;
+}
+
+// The line is only as good as the viewer's own reading of it.
+std::optional<Problem> ReadBackProblem(const std::string& line,
+                                       const std::array<std::string, 3>& stored,
+                                       std::string_view shownMeaning) {
+  const WordRow back = WordList::SplitLine(line);
+  if (back.FieldCount() != 3 || back.Field(0) != stored[0] || back.Field(1) != stored[1] ||
+      back.Field(2) != stored[2]) {
+    return SplitProblem(back, stored);
+  }
+  if (ResolveMeaningEscapes(back.Field(2)) != shownMeaning) {
+    return EscapeProblem(shownMeaning);
+  }
+  return std::nullopt;
+}
+
+// The deck line for the first three fields of a record, or why there is none.
+std::optional<Problem> ComposeLine(std::vector<std::string>& fields, std::string_view comma,
+                                   RowWarnings& warnings, std::string& line) {
+  if (std::optional<Problem> problem = ConvertPronunciation(fields[1], warnings)) {
+    return problem;
+  }
+  std::array<std::string, 3> stored;
+  std::array<std::string, 3> shown;
+  for (size_t k = 0; k < 3; ++k) {
+    if (std::optional<Problem> problem =
+            EncodeColumn(k, Replaced(fields[k], comma), stored[k], shown[k])) {
+      return problem;
+    }
+  }
+  line = stored[0] + "," + stored[1] + "," + stored[2];
+  return ReadBackProblem(line, stored, shown[kMeaning]);
+}
+
+}  // namespace
+
+std::optional<char> DelimiterFor(std::string_view text, CsvFormat format) {
+  if (format == CsvFormat::kComma) {
+    return ',';
+  }
+  if (format == CsvFormat::kTab) {
+    return '\t';
+  }
+  const Rank tabs = RankReading(text, '\t');
+  const Rank commas = RankReading(text, ',');
+  if (tabs != commas) {
+    return tabs > commas ? '\t' : ',';
+  }
+  const bool cutsNone = !commas[0] && commas[3] == 0;
+  return cutsNone ? std::optional<char>(',') : std::nullopt;
+}
+
+bool ImportDeck(std::string_view input, const ImportOptions& options, ImportResult& result,
+                std::string& error, const RefusalSink& onRefusal, const RefusalSink& onWarning) {
+  result = ImportResult();
+  std::string_view text;
+  char delimiter = ',';
+  if (!TextOf(input, text, error) || !ChooseDelimiter(text, options.format, delimiter, error)) {
+    return false;
+  }
   std::string comma = ",";
   if (options.commaReplacement) {
     comma.clear();
@@ -251,16 +364,8 @@ bool ImportDeck(std::string_view input, const ImportOptions& options, ImportResu
       onRefusal(refusal);
     }
   };
-  const char delimiter = DelimiterFor(text, options.format);
-  if (LeavesOneColumn(text, delimiter)) {
-    error = std::string("every record is one column, cut at ") +
-            (delimiter == ',' ? "commas but holding tabs: it looks tab-separated (--tsv)"
-                              : "tabs but holding commas: it looks comma-separated (--csv)");
-    return false;
-  }
   CsvReader reader(text, delimiter);
-  CsvRecord record;
-  while (reader.Next(record)) {
+  for (CsvRecord record; reader.Next(record);) {
     if (!record.problem.empty()) {
       refuse({record.line, "", "csv", record.problem});
       continue;
@@ -274,46 +379,17 @@ bool ImportDeck(std::string_view input, const ImportOptions& options, ImportResu
                     [](const std::string& f) { return !f.empty(); })) {
       ++result.recordsWithMoreColumns;
     }
-    std::array<std::string, 3> stored;
-    std::array<std::string, 3> shown;
-    std::optional<Problem> problem;
-    std::string& pronunciation = record.fields[1];
-    if (std::any_of(pronunciation.begin(), pronunciation.end(), [](char c) { return c & 0x80; })) {
-      std::string notation;
-      std::vector<IpaSubstitution> substitutions;
-      std::string why;
-      if (!IpaToNotation(pronunciation, notation, substitutions, why)) {
-        problem = Problem{1, "ipa", "IPA " + why};
-      }
-      for (size_t k = 0; k < substitutions.size() && !problem; ++k) {
-        const IpaSubstitution& s = substitutions[k];
-        ++result.warnings;
-        if (onWarning) {
-          onWarning({record.line, kColumnNames[1], "ipa-substitution",
-                     "IPA column " + std::to_string(s.column) + ": " + DescribeSubstitution(s)});
-        }
-      }
-      pronunciation = notation;
-    }
-    for (size_t k = 0; k < 3 && !problem; ++k) {
-      problem = EncodeColumn(k, Replaced(record.fields[k], comma), stored[k], shown[k]);
-    }
-    if (!problem) {
-      // The line is only as good as the viewer's own reading of it.
-      const std::string line = stored[0] + "," + stored[1] + "," + stored[2];
-      const WordRow back = WordList::SplitLine(line);
-      if (back.FieldCount() != 3 || back.Field(0) != stored[0] || back.Field(1) != stored[1] ||
-          back.Field(2) != stored[2]) {
-        problem = SplitProblem(back, stored);
-      } else if (ResolveMeaningEscapes(back.Field(2)) != shown[kMeaning]) {
-        problem = EscapeProblem(shown[kMeaning]);
-      } else {
-        result.deck += line + "\r\n";
-        result.writtenLines.push_back(record.line);
-      }
-    }
-    if (problem) {
+    RowWarnings warnings;
+    std::string line;
+    if (const std::optional<Problem> problem = ComposeLine(record.fields, comma, warnings, line)) {
       refuse({record.line, kColumnNames[problem->field], problem->code, problem->reason});
+      continue;
+    }
+    result.deck += line + "\r\n";
+    result.writtenLines.push_back(record.line);
+    result.warnings += warnings.total();
+    if (onWarning) {
+      warnings.Report(record.line, onWarning);
     }
   }
   return true;

@@ -175,8 +175,10 @@ class Converter {
  public:
   // False with `error` set for a character pelmo cannot draw nor stand in for.
   bool Take(char32_t c, std::string_view text, size_t column, std::string& error);
-  // Ends the last syllable: the notation, and the substitutions in column order.
-  std::string Finish(std::vector<IpaSubstitution>& substitutions);
+  explicit Converter(const IpaSubstitutionSink& sink) : sink_(sink) {}
+
+  // Ends the last syllable: the notation. Every substitution has gone to the sink.
+  std::string Finish();
 
  private:
   bool TakeOne(char32_t c, std::string_view text, size_t column, std::string& error);
@@ -186,11 +188,18 @@ class Converter {
   void Substitute(const IpaNeighbour& neighbour, std::string_view text, size_t column);
   void EndSyllable(Reason why);
   void LeaveOut(const StressMark& mark, Reason why);
+  void Report(IpaSubstitution&& substitution);
+  void Release();
 
   std::string notation_;
   std::optional<Piece> last_;
   std::optional<StressMark> pending_;  // waiting for a vowel of its syllable
-  std::vector<IpaSubstitution> substitutions_;
+  // A stress mark's fate is known only at the end of its syllable, or at an accent after its vowel;
+  // what comes after it is held until then, so that reports stay in column order. A syllable
+  // longer than any word holds only so many.
+  static constexpr size_t kHeldAtMost = 64;
+  const IpaSubstitutionSink& sink_;
+  std::vector<IpaSubstitution> held_;
 };
 
 bool Converter::Take(char32_t c, std::string_view text, size_t column, std::string& error) {
@@ -247,6 +256,7 @@ bool Converter::Accent(char32_t accent, size_t column, std::string& error) {
   if (vowel->mark) {
     LeaveOut(*vowel->mark, Reason::kAccentedVowel);
     vowel->mark.reset();
+    Release();
   }
   vowel->stress = accent == kAcute ? "!" : "!!";
   return true;
@@ -255,6 +265,9 @@ bool Converter::Accent(char32_t accent, size_t column, std::string& error) {
 void Converter::Draw(const Symbol& symbol) {
   if (last_) {
     Write(*last_);
+    if (last_->mark) {
+      Release();  // no accent can take its mark away now
+    }
   }
   last_ = Piece{&symbol};
   if (symbol.vowel && pending_) {
@@ -272,7 +285,7 @@ void Converter::Write(const Piece& piece) {
 }
 
 void Converter::Substitute(const IpaNeighbour& neighbour, std::string_view text, size_t column) {
-  substitutions_.push_back({column, std::string(text), neighbour.to});
+  Report({column, std::string(text), neighbour.to});
   const std::string_view to = neighbour.to;
   for (size_t k = 0; k < to.size();) {
     const DecodedChar t = DecodeUtf8At(to, k);
@@ -283,24 +296,41 @@ void Converter::Substitute(const IpaNeighbour& neighbour, std::string_view text,
 
 void Converter::EndSyllable(Reason why) {
   if (pending_) {
-    LeaveOut(*pending_, why);
+    const StressMark mark = *pending_;
     pending_.reset();
+    LeaveOut(mark, why);
+    Release();
   }
 }
 
 void Converter::LeaveOut(const StressMark& mark, Reason why) {
   std::string symbol;
   AppendUtf8(mark.symbol, symbol);
-  substitutions_.push_back({mark.column, symbol, "", why});
+  Report({mark.column, symbol, "", why});
 }
 
-std::string Converter::Finish(std::vector<IpaSubstitution>& substitutions) {
-  EndSyllable(Reason::kNoVowel);
-  // A mark is reported when its syllable ends, after what stood in the syllable.
+void Converter::Report(IpaSubstitution&& substitution) {
+  const bool undecided = pending_ || (last_ && last_->mark);
+  if (undecided && held_.size() < kHeldAtMost) {
+    held_.push_back(std::move(substitution));
+  } else {
+    sink_(substitution);
+  }
+}
+
+void Converter::Release() {
   std::stable_sort(
-      substitutions_.begin(), substitutions_.end(),
+      held_.begin(), held_.end(),
       [](const IpaSubstitution& a, const IpaSubstitution& b) { return a.column < b.column; });
-  substitutions = std::move(substitutions_);
+  for (const IpaSubstitution& s : held_) {
+    sink_(s);
+  }
+  held_.clear();
+}
+
+std::string Converter::Finish() {
+  EndSyllable(Reason::kNoVowel);
+  Release();
   if (last_) {
     Write(*last_);
   }
@@ -335,9 +365,24 @@ std::string DescribeSubstitution(const IpaSubstitution& s) {
 
 bool IpaToNotation(std::string_view ipa, std::string& notation,
                    std::vector<IpaSubstitution>& substitutions, std::string& error) {
-  notation.clear();
   substitutions.clear();
-  Converter converter;
+  const bool converted = IpaToNotation(
+      ipa, notation, [&](const IpaSubstitution& s) { substitutions.push_back(s); }, error);
+  if (!converted) {
+    substitutions.clear();  // a refused text has no substitutions to tell of
+    return false;
+  }
+  // Past the few held back, a mark left out can be told after what followed it in its syllable.
+  std::stable_sort(
+      substitutions.begin(), substitutions.end(),
+      [](const IpaSubstitution& a, const IpaSubstitution& b) { return a.column < b.column; });
+  return true;
+}
+
+bool IpaToNotation(std::string_view ipa, std::string& notation,
+                   const IpaSubstitutionSink& onSubstitution, std::string& error) {
+  notation.clear();
+  Converter converter(onSubstitution);
   size_t column = 0;
   for (size_t i = 0; i < ipa.size();) {
     const DecodedChar c = DecodeUtf8At(ipa, i);
@@ -352,7 +397,7 @@ bool IpaToNotation(std::string_view ipa, std::string& notation,
       return false;
     }
   }
-  notation = converter.Finish(substitutions);
+  notation = converter.Finish();
   return true;
 }
 

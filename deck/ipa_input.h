@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,5 +47,13 @@ std::string DescribeSubstitution(const IpaSubstitution& substitution);
 // neighbour.
 bool IpaToNotation(std::string_view ipa, std::string& notation,
                    std::vector<IpaSubstitution>& substitutions, std::string& error);
+
+// The same, handing each substitution to `onSubstitution` as soon as it is certain rather than
+// keeping it, so that a pronunciation of a million substituted symbols costs no memory for them.
+// They come in column order unless one syllable holds more than 64; a refused text may have
+// handed some over before it was refused.
+using IpaSubstitutionSink = std::function<void(const IpaSubstitution&)>;
+bool IpaToNotation(std::string_view ipa, std::string& notation,
+                   const IpaSubstitutionSink& onSubstitution, std::string& error);
 
 }  // namespace pelmo::deck

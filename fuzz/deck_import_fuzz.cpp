@@ -93,14 +93,20 @@ Verdict Judge(const std::vector<std::string>& utf8) {
 void FuzzImport(std::string_view input, const ImportOptions& options) {
   ImportResult result;
   std::vector<ImportRefusal> refusals;
+  std::map<size_t, size_t> warningsOnLine;
   std::string error;
-  const bool imported = ImportDeck(input, options, result, error,
-                                   [&](const ImportRefusal& r) { refusals.push_back(r); });
+  const bool imported = ImportDeck(
+      input, options, result, error, [&](const ImportRefusal& r) { refusals.push_back(r); },
+      [&](const ImportRefusal& w) {
+        Check(OneLineOfUtf8(w.reason));
+        ++warningsOnLine[w.line];
+      });
   std::string_view body = input.substr(0, 3) == "\xEF\xBB\xBF" ? input.substr(3) : input;
   if (!body.empty() && body.back() == '\x1A') {
     body.remove_suffix(1);
   }
-  const char delimiter = DelimiterFor(body, options.format);
+  const std::optional<char> chosen = DelimiterFor(body, options.format);
+  const char delimiter = chosen.value_or(',');
   bool split = false;
   size_t holding = 0;  // records of text in one column that hold the other delimiter
   size_t text = 0;
@@ -111,11 +117,12 @@ void FuzzImport(std::string_view input, const ImportOptions& options) {
     holding += r.fields[0].find(delimiter == ',' ? '\t' : ',') != std::string::npos;
   }
   const bool oneColumn = !split && text > 0 && holding == text;
-  Check(imported == (!FirstInvalidUtf8(body) && !oneColumn) && (imported || OneLineOfUtf8(error)));
+  Check(imported == (!FirstInvalidUtf8(body) && chosen && !oneColumn) &&
+        (imported || OneLineOfUtf8(error)));
   CsvReader records(imported ? body : "", delimiter);
   std::istringstream deck(result.deck);
   TextLineReader reader(deck);
-  size_t written = 0, refused = 0, empty = 0, more = 0;
+  size_t written = 0, refused = 0, empty = 0, more = 0, substituted = 0;
   for (CsvRecord r; records.Next(r);) {
     r.fields.resize(std::max<size_t>(r.fields.size(), 3));
     if (r.problem.empty() && r.fields[0].empty() && r.fields[1].empty() && r.fields[2].empty()) {
@@ -141,6 +148,11 @@ void FuzzImport(std::string_view input, const ImportOptions& options) {
     if (!v.line.empty()) {
       Check(written < result.writtenLines.size() && result.writtenLines[written++] == r.line);
       Check(reader.Next(line) && line == v.line);
+      // Some warning for a row with substitutions, never more warnings than substitutions.
+      const size_t warned = warningsOnLine[r.line];
+      Check((warned > 0) == !substitutions.empty() && warned <= substitutions.size());
+      warningsOnLine.erase(r.line);
+      substituted += substitutions.size();
       continue;
     }
     Check(refused < refusals.size());
@@ -152,6 +164,7 @@ void FuzzImport(std::string_view input, const ImportOptions& options) {
   std::string_view rest;
   Check(!reader.Next(rest) && written == result.writtenLines.size());
   Check(refused == refusals.size() && refused == result.refused);
+  Check(warningsOnLine.empty() && substituted == result.warnings);  // none for refused rows
   Check(empty == result.emptyRecords && more == result.recordsWithMoreColumns);
 }
 

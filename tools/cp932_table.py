@@ -8,7 +8,12 @@ on iconv or on the Windows conversion functions, and both convert identically.
 
 The file defines, in namespace pelmo::cp932_data (declared in deck/cp932_data.h):
   kDoubleByte   the code point of every two-byte sequence, 0 where the pair is no character;
-  kEncode       every code point the code page holds, sorted, with its bytes;
+  kEncode       every code point the code page holds, sorted, with its bytes: the codec's,
+                except where its second byte is 0x5C (a backslash to pelmo's meaning
+                escapes) and the code page holds the character a second time without one
+                (Ⅸ 87 5C is also FA 52; 偆 and 砡 of the NEC-selected rows ED/EE are also
+                FA 78 and FB 78): then that other form, which Windows, and so pelmo, shows
+                the same;
   kCounterparts code points the codec folds onto another one's bytes (〜 onto ～'s), with
                 the code point those bytes stand for.
 
@@ -51,6 +56,13 @@ def tables():
             row.append(ord(text) if text is not None and len(text) == 1 else 0)
         double.append(row)
 
+    # Every pair that reads as each code point, in byte order.
+    pairs = {}
+    for lead, row in zip(LEADS, double):
+        for trail, cp in enumerate(row, TRAIL_FIRST):
+            if cp:
+                pairs.setdefault(cp, []).append(bytes([lead, trail]))
+
     encode = []
     counterparts = []
     for cp in range(0x10000):
@@ -67,6 +79,8 @@ def tables():
             # The codec writes 〜 as ～'s bytes: the viewer would show ～, so 〜 is not held.
             counterparts.append((cp, ord(back)))
             continue
+        if len(data) == 2 and data[1] == 0x5C:
+            data = next((p for p in pairs[cp] if p[1] != 0x5C), data)
         if len(data) == 1:
             assert single_byte(cp) == data[0], hex(cp)
             value = data[0]

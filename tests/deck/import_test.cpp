@@ -2,6 +2,9 @@
 // in each field, the whole code page) goes through a model of the importer's promise.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <tuple>
+
 #include "deck/csv_reader.h"
 #include "deck/files.h"
 #include "deck/import.h"
@@ -85,20 +88,64 @@ TEST(Import, WritesCodePage932LinesTheViewerReadsAsTheSource) {
   EXPECT_EQ(Import("book,/ˈbʊk/,x\n\x1A"),
             "1 pronunciation ipa-substitution: IPA column 4: “ʊ” is "
             "drawn as “u”: pelmo has no glyph for it\n1:book,bu0!k,x\r\n");
+  // Of the two forms of Ⅸ (87 5C, FA 52), 偆 (ED 5C, FA 78) and 砡 (EE 5C, FB 78) the one
+  // without a backslash for second byte, which survives the escapes.
+  EXPECT_EQ(Import("a,k,Ⅸn\nb,k,偆\\\nc,k,砡\n"),
+            "1:a,k,\xFA\x52n\r\n2:b,k,\xFA\x78\\\r\n3:c,k,\xFB\x78\r\n");
+}
+
+TEST(Import, ReportsTheSubstitutionsOfWrittenRowsOnlyAndFewOfEachSymbol) {
+  // The warnings, a listed one by its line and column only; then how many the written rows made.
+  const std::string more = " more-substitutions: IPA: “";
+  // clang-format off
+  const std::tuple<std::string, std::string, size_t> kRows[] = {
+      {"b,/ʊʊʊʊʊɛ/,x\n", "1 IPA column 2\n1 IPA column 3\n1 IPA column 4\n1 IPA column 7\n1" + more +
+       "ʊ” is drawn as “u” 2 more times, not listed\n", 6},
+      {"b,pʰʰʰʰ,x\n", "1 IPA column 2\n1 IPA column 3\n1 IPA column 4\n1" + more +
+       "ʰ” is left out 1 more time, not listed\n", 4},
+      {"a,/bʊk/,😀\nc,/ɛ/,x\n", "2 IPA column 2\n", 1}, {"a,/bʊk/,1\\n2\n", "", 0}};
+  // clang-format on
+  for (const auto& [csv, expected, count] : kRows) {
+    ImportResult result;
+    std::string warned, error;
+    EXPECT_TRUE(ImportDeck(csv, {}, result, error, {}, [&](const ImportRefusal& w) {
+      const bool listed = w.code == "ipa-substitution";
+      warned += std::to_string(w.line) + " " +
+                (listed ? w.reason.substr(0, w.reason.find(':')) : w.code + ": " + w.reason) + "\n";
+    }));
+    EXPECT_EQ(warned, expected) << csv;
+    EXPECT_EQ(result.warnings, count) << csv;
+  }
 }
 
 TEST(Import, TellsTabsFromCommasByHowTheyCutTheRecords) {
-  const std::pair<std::string, char> kTexts[] = {
-      {"a,b,\"c\td\"\ne,f,g\n", ','},  // a tab inside quotes
-      {"a,b,c\td\ne,f,g\th\n", ','},   // a tab in every meaning: commas cut more
-      {"a\tb\tc,d\ne\tf\tg\n", '\t'},  // a comma in one meaning
-      {"a\tb\n\"c,d\"\te\n", '\t'},    // commas only inside quotes
-      {"word\n", ','}};
+  const std::optional<char> kDoubt;
+  // clang-format off
+  const std::pair<std::string, std::optional<char>> kTexts[] = {
+      {"a,b,\"c\td\"\ne,f,g\n", ','},           // a tab inside quotes
+      {"a,b,c\td\ne,f,g\th\n", ','},            // a tab in every meaning: commas give three
+      {"a,b,c\td\ne,f,g,h\ti\n", ','},          // the same, with a fourth column
+      {"a\tb\tc,d\ne\tf\tg\n", '\t'},           // a comma in one meaning
+      {"a\tb\tc,d\ne\tf\tg,h,i\n", '\t'},       // commas in every meaning: tabs give three
+      {"a\tb\n\"c,d\"\te\n", '\t'},             // commas only inside quotes
+      {"a,b,c\n\nd\n", ','},                    // a short record, no tab at all
+      {"word\n", ','},                          // nothing cut either way
+      {"\"a\tb\",c,d\n", ','},                  // a quoted word, which tabs leave malformed
+      // As export writes a meaning with tabs and a line break: tabs cut it as often, but apart.
+      {"w1,p,\"a\tb\tc\r\nd\te\tf\"\r\nw2,p,\"a\tb\tc\r\nd\te\tf\"\r\n", ','},
+      {"a,b,c\td\te\nf,g,h,i\tj\tk\n", kDoubt},  // three columns or more either way
+      {"a,b\tc\nd,e\tf\n", kDoubt},             // two columns either way
+      {"a,b,c\rd\te,f,g\nh\ti\tj\n", kDoubt}};  // each cuts two records of three
+  // clang-format on
   for (const auto& [text, delimiter] : kTexts) {
     EXPECT_EQ(DelimiterFor(text, CsvFormat::kDetect), delimiter) << text;
   }
   ImportResult result;
   std::string error;
+  EXPECT_FALSE(ImportDeck("a,b\tc\nd,e\tf\n", {}, result, error, {}));
+  EXPECT_EQ(error,
+            "it could be comma-separated (--csv) or tab-separated (--tsv): read either way, its "
+            "first records split alike, so say which it is");
   EXPECT_FALSE(ImportDeck("a,b,c\nd,e,f\n", {CsvFormat::kTab, {}}, result, error, {}));
   EXPECT_EQ(error,
             "every record is one column, cut at tabs but holding commas: it looks "
