@@ -49,8 +49,9 @@ const CommandEntry kCommands[] = {
      "Convert UTF-8 CSV or TSV (word, pronunciation, meaning) into a deck in code page\n"
      "932 with CR LF line ends, refusing every row pelmo would not show exactly as it\n"
      "reads. --comma writes CHAR (one character, or U+XXXX) for each comma inside a\n"
-     "field. The format is TSV when tabs cut the first records into steady columns,\n"
-     "unless --csv or --tsv. A pronunciation written in IPA is converted as by notation.",
+     "field. The format is read from how commas and tabs cut the first records; where\n"
+     "neither fits better, --csv or --tsv must say. A pronunciation written in IPA is\n"
+     "converted as by notation.",
      &RunImport},
     {"help",
      "Show this text.",

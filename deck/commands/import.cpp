@@ -91,7 +91,7 @@ int RunImport(Command& command, const Arguments& args) {
   InAndOut files;
   std::string bytes;
   if (const std::optional<int> failed =
-          ReadInput(command, args, {false, kMaxInputBytes}, files, bytes)) {
+          ReadInput(command, args, {false, kMaxImportBytes}, files, bytes)) {
     return *failed;
   }
   auto report = [&](const ImportRefusal& r) {
