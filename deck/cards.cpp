@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <sstream>
 
-#include "wordlist/text_escapes.h"
 #include "deck/import.h"
+#include "deck/messages.h"
 #include "deck/text_encoding.h"
 #include "wordlist/load_failure.h"
+#include "wordlist/text_escapes.h"
 #include "wordlist/text_line_reader.h"
 #include "wordlist/word_list.h"
 

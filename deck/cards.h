@@ -13,6 +13,9 @@ namespace pelmo::deck {
 // escapes resolved (its line breaks are CR LF), a column the row lacks empty.
 using Card = std::array<std::string, 3>;
 
+// The names of a card's columns, for messages.
+inline constexpr const char* kColumnNames[3] = {"word", "pronunciation", "meaning"};
+
 // A card the author should look at: its number, which is its line in the deck, and why.
 struct CardProblem {
   size_t card = 0;

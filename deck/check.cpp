@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "deck/files.h"
+#include "deck/messages.h"
 #include "deck/notation_findings.h"
 #include "deck/text_encoding.h"
 #include "wordlist/load_failure.h"

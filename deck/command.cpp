@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "deck/files.h"
+#include "deck/messages.h"
 #include "deck/notation_findings.h"
 #include "deck/platform.h"
 #include "deck/text_encoding.h"

@@ -5,6 +5,7 @@
 #include "deck/cards.h"
 #include "deck/csv_reader.h"
 #include "deck/ipa.h"
+#include "deck/messages.h"
 #include "deck/text_encoding.h"
 
 namespace pelmo::deck {

@@ -6,11 +6,12 @@
 #include <map>
 #include <sstream>
 
-#include "wordlist/text_escapes.h"
 #include "deck/csv_reader.h"
 #include "deck/files.h"
 #include "deck/ipa_input.h"
+#include "deck/messages.h"
 #include "deck/text_encoding.h"
+#include "wordlist/text_escapes.h"
 #include "wordlist/text_line_reader.h"
 #include "wordlist/word_list.h"
 

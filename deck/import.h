@@ -9,6 +9,8 @@
 
 #include "deck/files.h"
 
+#include "deck/cards.h"
+
 namespace pelmo::deck {
 
 // What import reads: more than a deck's limit, because a deck's CSV is larger than the deck
@@ -24,8 +26,6 @@ struct ImportOptions {
   // Written in place of every ASCII comma inside a field.
   std::optional<char32_t> commaReplacement;
 };
-
-inline constexpr const char* kColumnNames[3] = {"word", "pronunciation", "meaning"};
 
 // A row that is not written: the line its record starts on, the column (a name of kColumnNames,
 // or empty when the record as a whole is at fault), a stable code and a one-line reason.

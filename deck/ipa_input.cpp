@@ -6,6 +6,7 @@
 
 #include "deck/decompositions.h"
 #include "deck/ipa.h"
+#include "deck/messages.h"
 #include "deck/text_encoding.h"
 #include "pronunciation/glyph_table.h"
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "deck/messages.h"
 #include "deck/text_encoding.h"
 #include "pronunciation/notation.h"
 

@@ -4,16 +4,17 @@
 #include <optional>
 #include <vector>
 
-#include "wordlist/text_escapes.h"
 #include "deck/cards.h"
 #include "deck/findings.h"
 #include "deck/glyph_bitmaps.h"
 #include "deck/ipa.h"
+#include "deck/messages.h"
 #include "deck/page_template.h"
 #include "deck/png.h"
 #include "deck/render.h"
 #include "deck/text_encoding.h"
 #include "pronunciation/notation.h"
+#include "wordlist/text_escapes.h"
 
 namespace pelmo::deck {
 

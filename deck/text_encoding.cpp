@@ -24,11 +24,13 @@ unsigned char Byte(std::string_view text, size_t position) {
   return static_cast<unsigned char>(text[position]);
 }
 
-}  // namespace
-
-bool IsLeadByte(unsigned char c) {
+// The first byte of a two-byte character as code page 932 really has them (the viewer takes
+// every byte from 0x80 up for one).
+bool IsCp932LeadByte(unsigned char c) {
   return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
+
+}  // namespace
 
 DecodedChar DecodeCp932At(std::string_view text, size_t position) {
   const unsigned char c = Byte(text, position);
@@ -38,7 +40,8 @@ DecodedChar DecodeCp932At(std::string_view text, size_t position) {
   if (c >= 0xA1 && c <= 0xDF) {
     return {1, char32_t{0xFF61} + (c - 0xA1)};
   }
-  if (!IsLeadByte(c) || position + 1 >= text.size() || !IsTrailByte(Byte(text, position + 1))) {
+  if (!IsCp932LeadByte(c) || position + 1 >= text.size() ||
+      !IsTrailByte(Byte(text, position + 1))) {
     return {1, std::nullopt};
   }
   const uint16_t codePoint =
@@ -161,29 +164,6 @@ std::optional<size_t> FirstInvalidUtf8(std::string_view text) {
   return std::nullopt;
 }
 
-std::string CodePointName(char32_t codePoint) {
-  char name[16];
-  std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(codePoint));
-  return name;
-}
-
-std::string HexBytes(std::string_view bytes) {
-  std::string out;
-  for (size_t i = 0; i < bytes.size() && i < 8; ++i) {
-    char hex[8];
-    std::snprintf(hex, sizeof hex, "%s0x%02X", i == 0 ? "" : " ",
-                  static_cast<unsigned char>(bytes[i]));
-    out += hex;
-  }
-  return bytes.size() > 8 ? out + " ..." : out;
-}
-
-std::string NotCp932Text(std::string_view bytes) {
-  const bool one = bytes.size() == 1;
-  return (one ? "the byte " : "the bytes ") + HexBytes(bytes) + (one ? " is" : " are") +
-         " no code page 932 text";
-}
-
 std::string Base64(std::string_view bytes) {
   static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string out;
@@ -199,27 +179,6 @@ std::string Base64(std::string_view bytes) {
     }
   }
   return out;
-}
-
-std::string Quoted(std::string_view utf8) {
-  std::string out = "\xE2\x80\x9C";  // “
-  for (const char ch : utf8) {
-    const unsigned char c = static_cast<unsigned char>(ch);
-    if (c == '\r') {
-      out += "<CR>";
-    } else if (c == '\n') {
-      out += "<LF>";
-    } else if (c == '\t') {
-      out += "<TAB>";
-    } else if (c < 0x20 || c == 0x7F) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "<0x%02X>", c);
-      out += hex;
-    } else {
-      out += ch;
-    }
-  }
-  return out + "\xE2\x80\x9D";  // ”
 }
 
 }  // namespace pelmo::deck

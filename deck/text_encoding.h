@@ -26,8 +26,6 @@ DecodedChar DecodeCp932At(std::string_view text, size_t position);
 // is reported one byte long.
 DecodedChar DecodeUtf8At(std::string_view text, size_t position);
 
-bool IsLeadByte(unsigned char c);
-
 // The code page 932 bytes of a code point, or nothing when the code page does not hold it.
 std::optional<std::string> EncodeCp932(char32_t codePoint);
 
@@ -46,20 +44,7 @@ std::string SanitizeUtf8(std::string_view text);
 // The offset of the first byte that is not valid UTF-8, or nothing.
 std::optional<size_t> FirstInvalidUtf8(std::string_view text);
 
-// "U+301C"
-std::string CodePointName(char32_t codePoint);
-
-// Bytes for a message: "0x82 0xA0", the first eight of a longer run followed by " ...".
-std::string HexBytes(std::string_view bytes);
-
-// "the byte 0x80 is no code page 932 text", "the bytes 0x85 0x40 are …", for a finding.
-std::string NotCp932Text(std::string_view bytes);
-
 // RFC 4648 base64, padded, on one line.
 std::string Base64(std::string_view bytes);
-
-// Text for a one-line message: in typographic quotes, control characters written as <CR>, <LF>,
-// <TAB> or <0xNN> so that the message stays on its line.
-std::string Quoted(std::string_view utf8);
 
 }  // namespace pelmo::deck

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "deck/commands/commands.h"
-#include "deck/text_encoding.h"
+#include "deck/messages.h"
 
 namespace pelmo::deck {
 

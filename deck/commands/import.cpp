@@ -1,6 +1,7 @@
 #include "deck/import.h"
 #include "deck/commands/commands.h"
 #include "deck/files.h"
+#include "deck/messages.h"
 #include "deck/text_encoding.h"
 
 namespace pelmo::deck {

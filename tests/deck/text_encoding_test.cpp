@@ -1,6 +1,7 @@
 // Bytes at the edges of each encoding; the whole code page goes through deck_import_fuzz.
 #include <gtest/gtest.h>
 
+#include "deck/messages.h"
 #include "deck/text_encoding.h"
 
 namespace pelmo::deck {
