@@ -30,8 +30,8 @@ std::string DescribeNonDeck(std::string_view bytes);
 // refused, and so is a symbolic link (on every system, so that no link is ever silently replaced
 // by a file). So is a file the user could not open for writing, and one marked read-only (no
 // write permission for anyone, or the read-only attribute), even for root, who could. A replaced
-// file's permissions and, where the user may keep them, its owner and group are kept; its new
-// content is never readable by more people than the old. False with a one-line reason.
+// file's permissions and, where the user may keep them, its owner and group are kept, and no one
+// else may read the new file before it has them. False with a one-line reason.
 using VerifyFile = std::function<bool(const std::string& path, std::string& error)>;
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
                          const VerifyFile& verify = {});
