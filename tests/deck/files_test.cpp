@@ -13,6 +13,7 @@
 #include <regex>
 #include <string>
 #include <tuple>
+#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -186,8 +187,9 @@ Held Nothing(const fs::path&) {
   return {};
 }
 
+// Longer than "new", so that a file written over in place would show its old tail.
 Held OldFile(const fs::path& folder, unsigned mode = 0644) {
-  Put(folder / "out", "old");
+  Put(folder / "out", "old and longer");
   Chmod(folder / "out", mode);
   return {};
 }
@@ -284,7 +286,7 @@ Held Socket(const fs::path& folder) {
 // clang-format off
 const Replacement kReplacements[] = {
     {"nothing", Nothing, nullptr},
-    {"a file that all but the group may read and write", [](const fs::path& d) { return OldFile(d, 0606); }, nullptr},
+    {"a longer file that all but the group may read and write", [](const fs::path& d) { return OldFile(d, 0606); }, nullptr},
     // Even root, who could write it, leaves a file alone that its owner marked read-only.
     {"a read-only file", [](const fs::path& d) { return OldFile(d, 0444); }, "read-only; make it writable first"},
     {"a directory", [](const fs::path& d) { fs::create_directory(d / "out"); return Held(); }, "a directory, not a file"},
@@ -436,6 +438,28 @@ TEST(ReadInputFile, ReadsAFileWholeAndByteForByteOrSaysWhyNot) {
       EXPECT_TRUE(outcome.bytes == row.bytes) << outcome.bytes.size() << " bytes";
     }
   }
+}
+
+TEST(DescribeNonDeck, NamesUtf16AndBinaryDataWhereTheyShowInWhatPelmoReads) {
+  const char kUtf16[] =
+      "UTF-16 text (it starts with a UTF-16 byte-order mark); save it as UTF-8 or as code page 932";
+  const std::pair<std::string, std::string> kCases[] = {
+      {"cat,k,x\r\n", ""},
+      {"\xFE", ""},
+      {"\xFF\xFE"
+       "c\0"s,
+       kUtf16},
+      {"\xFE\xFF\0c"s, kUtf16},
+      {"\xFF\xFF\0"s, "binary data, not text (a NUL byte at line 1, byte offset 2)"},
+      {"a\r\nb\n\nc\0"s, "binary data, not text (a NUL byte at line 4, byte offset 7)"},
+      {"\n\0\x1a"s, "binary data, not text (a NUL byte at line 2, byte offset 1)"},
+      {"a\x1a\0"s, ""},  // after the end of the deck
+  };
+  for (const auto& [bytes, expected] : kCases) {
+    EXPECT_EQ(DescribeNonDeck(bytes), expected) << ::testing::PrintToString(bytes);
+  }
+  EXPECT_EQ(DescribeNonText("a\x1a\0"s),
+            "binary data, not text (a NUL byte at line 1, byte offset 2)");
 }
 
 }  // namespace
