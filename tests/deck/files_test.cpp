@@ -20,6 +20,8 @@
 #else
 #include <grp.h>
 #include <pwd.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -50,8 +52,9 @@ void Chmod(const fs::path& path, unsigned mode) {
   fs::permissions(path, static_cast<fs::perms>(mode));
 }
 
-// A folder of one case's own: new and empty at the start, and gone at the end with whatever the
-// case left in it, read-only files too, however the case ended.
+// A folder of one case's own, in the test's: new and empty at the start, and gone at the end with
+// whatever the case left in it, read-only files too. A test process that dies leaves its folders
+// behind, but no later one uses their names.
 class Scratch {
  public:
   Scratch() {
@@ -62,7 +65,7 @@ class Scratch {
 #endif
     static int next = 0;
     do {
-      path_ = fs::temp_directory_path() / ("pelmo-files-" + process + "-" + std::to_string(next++));
+      path_ = fs::current_path() / ("scratch-" + process + "-" + std::to_string(next++));
     } while (!fs::create_directory(path_));
   }
   ~Scratch() {
@@ -95,11 +98,12 @@ struct Outcome {
 
 // With `asUser`, a user who is not root makes the call: whoever runs the tests, unless that is
 // root, who may write anything; then "nobody" does, in a child process, and the case's folder and
-// all it holds are made theirs first, as a user's own folder is.
+// all it holds are made theirs first, as a user's own folder is. With `maxFileSize`, the call is
+// made in a child process that can make no file larger, as on a full disk.
 #ifdef _WIN32
 void MakeTheUsers(bool, const fs::path&) {}
 
-Outcome Call(bool, const std::function<Outcome()>& call) {
+Outcome Call(bool, unsigned, const std::function<Outcome()>& call) {
   return call();
 }
 #else
@@ -117,16 +121,20 @@ void MakeTheUsers(bool asUser, const fs::path& folder) {
   }
 }
 
-Outcome Call(bool asUser, const std::function<Outcome()>& call) {
+Outcome Call(bool asUser, unsigned maxFileSize, const std::function<Outcome()>& call) {
+  const bool nobody = asUser && geteuid() == 0;
   int channel[2];
-  if (!asUser || geteuid() != 0 || pipe(channel) != 0) {
+  if ((!nobody && maxFileSize == 0) || pipe(channel) != 0) {
     return call();
   }
   const pid_t child = fork();
   if (child == 0) {
-    const bool nobody =
-        setgroups(0, nullptr) == 0 && setgid(Nobody().pw_gid) == 0 && setuid(Nobody().pw_uid) == 0;
-    const Outcome outcome = nobody ? call() : Outcome{false, "cannot become nobody", ""};
+    const rlimit limit{maxFileSize, maxFileSize};
+    signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails, as on a full disk
+    const bool ready = (maxFileSize == 0 || setrlimit(RLIMIT_FSIZE, &limit) == 0) &&
+                       (!nobody || (setgroups(0, nullptr) == 0 && setgid(Nobody().pw_gid) == 0 &&
+                                    setuid(Nobody().pw_uid) == 0));
+    const Outcome outcome = ready ? call() : Outcome{false, "cannot set the child process up", ""};
     [[maybe_unused]] const ssize_t sent =
         write(channel[1], outcome.error.data(), outcome.error.size());
     _exit(outcome.ok ? 0 : 1);
@@ -204,6 +212,7 @@ struct Replacement {
   bool (*verify)(const std::string& temporary, std::string& why) = nullptr;
   bool asUser = false;  // the call made by a user who is not root
   const char* name = "out";
+  unsigned maxFileSize = 0;  // where not 0, how large a file may grow (not on Windows)
 };
 
 // A file made new in a folder: on Windows, as the tests themselves make one.
@@ -235,7 +244,7 @@ void Replace(const Replacement& row) {
     };
   }
   const std::string out = (scratch.path() / row.name).string();
-  const Outcome outcome = Call(row.asUser, [&] {
+  const Outcome outcome = Call(row.asUser, row.maxFileSize, [&] {
     Outcome o;
     o.ok = WriteFileAtomically(out, "new", o.error, verify);
     return o;
@@ -276,7 +285,8 @@ Held Socket(const fs::path& folder) {
   const int s = socket(AF_UNIX, SOCK_STREAM, 0);
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
-  (folder / "out").string().copy(address.sun_path, sizeof address.sun_path - 1);
+  // Named from the test's folder: the whole path could be too long for a socket's name.
+  fs::relative(folder / "out").string().copy(address.sun_path, sizeof address.sun_path - 1);
   EXPECT_EQ(bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
   close(s);  // the name stays
   return {};
@@ -288,7 +298,7 @@ const Replacement kReplacements[] = {
     {"nothing", Nothing, nullptr},
     {"a longer file that all but the group may read and write", [](const fs::path& d) { return OldFile(d, 0606); }, nullptr},
     // Even root, who could write it, leaves a file alone that its owner marked read-only.
-    {"a read-only file", [](const fs::path& d) { return OldFile(d, 0444); }, "read-only; make it writable first"},
+    {"a read-only file that anyone may run", [](const fs::path& d) { return OldFile(d, 0555); }, "read-only; make it writable first"},
     {"a directory", [](const fs::path& d) { fs::create_directory(d / "out"); return Held(); }, "a directory, not a file"},
     {"a name in a folder that is not there", Nothing, "cannot create ", nullptr, false, "no/out"},
     {"every name for a temporary file beside it taken", [](const fs::path& d) {
@@ -313,6 +323,8 @@ const Replacement kReplacements[] = {
 #else
     {"a file that others may write but its owner, who runs the tool, may not",
      [](const fs::path& d) { return OldFile(d, 0466); }, "cannot be opened for writing (Permission denied)", nullptr, true},
+    {"a file, and a disk with room for one byte of the new one", [](const fs::path& d) { return OldFile(d); },
+     "cannot write ", nullptr, false, "out", 1},
     {"a symbolic link to a file", [](const fs::path& d) {
        fs::create_symlink("target", d / "out");
        Put(d / "target", "old");
@@ -426,7 +438,7 @@ TEST(ReadInputFile, ReadsAFileWholeAndByteForByteOrSaysWhyNot) {
     row.make ? row.make(scratch.path()) : Put(scratch.path() / row.name, row.bytes);
     MakeTheUsers(row.asUser, scratch.path());
     const std::string in = (scratch.path() / row.name).string();
-    const Outcome outcome = Call(row.asUser, [&] {
+    const Outcome outcome = Call(row.asUser, 0, [&] {
       Outcome o{false, "", "what was there before"};
       o.ok = ReadInputFile(in, o.bytes, o.error, row.limit);
       return o;
