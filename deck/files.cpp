@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "deck/platform.h"
 
@@ -18,6 +19,8 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
+constexpr char kDirectoryNotFile[] = "a directory, not a file";
+
 }  // namespace
 
 bool IsDirectory(const std::string& path) {
@@ -27,7 +30,7 @@ bool IsDirectory(const std::string& path) {
 
 bool ReadInputFile(const std::string& path, std::string& bytes, std::string& error, size_t limit) {
   if (IsDirectory(path)) {
-    error = "a directory, not a file";
+    error = kDirectoryNotFile;
     return false;
   }
   errno = 0;
@@ -79,19 +82,44 @@ std::string DescribeNonDeck(std::string_view bytes) {
   return DescribeNonText(bytes.substr(0, bytes.find('\x1a')));
 }
 
+namespace {
+
+// Why what stands at a name may not be replaced by a file; empty when it may, or nothing is there.
+std::string WhyNotReplaced(const ExistingFile& existing) {
+  switch (existing.kind) {
+    case FileKind::kNothing:
+    case FileKind::kFile:
+      break;
+    case FileKind::kDirectory:
+      return kDirectoryNotFile;
+    case FileKind::kLink:
+      return "a symbolic link; pelmo-deck replaces only plain files, so name the file it points to";
+    case FileKind::kPipe:
+      return "a named pipe, not a file";
+    case FileKind::kSocket:
+      return "a socket, not a file";
+    case FileKind::kDevice:
+      return "a device, not a file";
+    case FileKind::kOther:
+      return "not a plain file";
+  }
+  // The mark holds even for root, who could write the file: it is how its owner keeps it.
+  if (existing.readOnly) {
+    return "read-only; make it writable first if it is to be replaced";
+  }
+  if (!existing.notWritable.empty()) {
+    return "cannot be opened for writing (" + existing.notWritable + "), so it is not replaced";
+  }
+  return {};
+}
+
+}  // namespace
+
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
                          const VerifyFile& verify) {
-  if (IsDirectory(path)) {
-    error = "a directory, not a file";
-    return false;
-  }
   const ExistingFile existing = InspectFile(path);
-  if (existing.link) {
-    error = "a symbolic link; pelmo-deck replaces only plain files, so name the file it points to";
-    return false;
-  }
-  if (existing.readOnly) {
-    error = "read-only; make it writable first if it is to be replaced";
+  if (std::string why = WhyNotReplaced(existing); !why.empty()) {
+    error = std::move(why);
     return false;
   }
   // Made exclusively: a name that something already has, even a dangling link, is passed over.
@@ -105,7 +133,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     temporary = path + ".tmp" + (n == 0 ? std::string() : std::to_string(n));
     bool taken = false;
     std::string why;
-    f.reset(CreateNewFile(temporary, taken, why));
+    f.reset(CreateNewFile(temporary, existing, taken, why));
     if (!f && !taken) {
       error = "cannot create " + temporary + ": " + why;
       return false;
@@ -118,9 +146,6 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::s
     std::remove(temporary.c_str());
     error = "cannot write " + temporary + ": " + std::strerror(written ? errno : savedErrno);
     return false;
-  }
-  if (existing.exists) {
-    CopyMode(temporary, existing.mode);
   }
   std::string why;
   if (verify && !verify(temporary, why)) {

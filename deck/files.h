@@ -26,9 +26,12 @@ std::string DescribeNonDeck(std::string_view bytes);
 
 // Writes a temporary file beside `path` and then puts it in its place, so `path` ends up either
 // complete or as it was. `verify`, when given, reads the temporary file first and may refuse it
-// with a reason. A read-only `path` is refused, and so is a symbolic link (on every system, so
-// that no link is ever silently replaced by a file); a replaced file's permissions are kept.
-// False with a one-line reason.
+// with a reason. Only a plain file is ever replaced: a directory, a device, a pipe or a socket is
+// refused, and so is a symbolic link (on every system, so that no link is ever silently replaced
+// by a file). So is a file the user could not open for writing, and one marked read-only (no
+// write permission for anyone, or the read-only attribute), even for root, who could. A replaced
+// file's permissions and, where the user may keep them, its owner and group are kept, and no one
+// else may read the new file before it has them. False with a one-line reason.
 using VerifyFile = std::function<bool(const std::string& path, std::string& error)>;
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
                          const VerifyFile& verify = {});

@@ -10,21 +10,28 @@ namespace pelmo::deck {
 // Whether the two names reach one existing file (hard links and other spellings included).
 bool SameFile(const std::string& a, const std::string& b);
 
-// A new file, open for writing in binary, made only when nothing at all has the name (not even a
-// dangling symbolic link). Null with `taken` set when something has; null with `error` otherwise.
-std::FILE* CreateNewFile(const std::string& path, bool& taken, std::string& error);
-
-// What stands at a name that is about to be replaced.
+// What stands at a name that is about to be replaced. A link is not followed: it is a link (so is
+// any other reparse point on Windows).
+enum class FileKind { kNothing, kFile, kDirectory, kLink, kPipe, kSocket, kDevice, kOther };
 struct ExistingFile {
-  bool exists = false;
-  bool link = false;      // a symbolic link (or another reparse point on Windows)
-  bool readOnly = false;  // no one may write it
-  unsigned mode = 0;      // permission bits where the system has them
+  FileKind kind = FileKind::kNothing;
+  // Marked read-only: no write permission for anyone, or the read-only attribute.
+  bool readOnly = false;
+  // Why this user could not open a file for writing; empty if they could.
+  std::string notWritable;
+  // Permission bits, owner and group, where the system has them.
+  unsigned mode = 0;
+  unsigned owner = 0;
+  unsigned group = 0;
 };
 ExistingFile InspectFile(const std::string& path);
 
-// Gives a new file the permission bits of the one it replaces; Windows has none to give.
-void CopyMode(const std::string& path, unsigned mode);
+// A new file, open for writing in binary, made only when nothing at all has the name (not even a
+// dangling symbolic link). Null with `taken` set when something has; null with `error` otherwise.
+// When it is to replace a file, it takes that file's owner (where the user may give it) and
+// permissions before a byte is in it, and until then no one else may read it.
+std::FILE* CreateNewFile(const std::string& path, const ExistingFile& replaced, bool& taken,
+                         std::string& error);
 
 // Puts `from` in the place of `to` in one step, replacing a file already there.
 bool MoveIntoPlace(const std::string& from, const std::string& to, std::string& error);

@@ -10,6 +10,30 @@
 
 namespace pelmo::deck {
 
+namespace {
+
+FileKind KindOf(mode_t mode) {
+  switch (mode & S_IFMT) {
+    case S_IFREG:
+      return FileKind::kFile;
+    case S_IFDIR:
+      return FileKind::kDirectory;
+    case S_IFLNK:
+      return FileKind::kLink;
+    case S_IFIFO:
+      return FileKind::kPipe;
+    case S_IFSOCK:
+      return FileKind::kSocket;
+    case S_IFCHR:
+    case S_IFBLK:
+      return FileKind::kDevice;
+    default:
+      return FileKind::kOther;
+  }
+}
+
+}  // namespace
+
 bool SameFile(const std::string& a, const std::string& b) {
   struct stat sa;
   struct stat sb;
@@ -17,13 +41,24 @@ bool SameFile(const std::string& a, const std::string& b) {
          sa.st_ino == sb.st_ino;
 }
 
-std::FILE* CreateNewFile(const std::string& path, bool& taken, std::string& error) {
+std::FILE* CreateNewFile(const std::string& path, const ExistingFile& replaced, bool& taken,
+                         std::string& error) {
   taken = false;
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  // A new file is made as any is, 0666 less the umask; a replacement is private until it has the
+  // replaced file's mode, which can be narrower.
+  const bool replacing = replaced.kind == FileKind::kFile;
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                      replacing ? 0600 : 0666);
   if (fd < 0) {
     taken = errno == EEXIST;
     error = std::strerror(errno);
     return nullptr;
+  }
+  if (replacing) {
+    // Owner first, as a change of owner clears set-id bits. Only root may give a file away, and
+    // some file systems keep no modes: where either fails, the file stays the user's, or private.
+    [[maybe_unused]] const int given = fchown(fd, replaced.owner, replaced.group);
+    fchmod(fd, static_cast<mode_t>(replaced.mode));
   }
   std::FILE* f = fdopen(fd, "wb");
   if (!f) {
@@ -39,15 +74,16 @@ ExistingFile InspectFile(const std::string& path) {
   if (lstat(path.c_str(), &st) != 0) {
     return file;
   }
-  file.exists = true;
-  file.link = S_ISLNK(st.st_mode);
+  file.kind = KindOf(st.st_mode);
   file.mode = st.st_mode & 07777;
+  file.owner = st.st_uid;
+  file.group = st.st_gid;
   file.readOnly = (st.st_mode & 0222) == 0;
+  // Asked only of what could be replaced.
+  if (file.kind == FileKind::kFile && access(path.c_str(), W_OK) != 0) {
+    file.notWritable = std::strerror(errno);
+  }
   return file;
-}
-
-void CopyMode(const std::string& path, unsigned mode) {
-  chmod(path.c_str(), static_cast<mode_t>(mode));
 }
 
 bool MoveIntoPlace(const std::string& from, const std::string& to, std::string& error) {

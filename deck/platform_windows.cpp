@@ -29,6 +29,27 @@ bool FileIndex(const std::string& name, BY_HANDLE_FILE_INFORMATION& info) {
   return ok;
 }
 
+// The system's words for an error, on one line.
+std::string SystemMessage(DWORD code) {
+  char text[256] = {};
+  if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                     MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT), text, sizeof text, nullptr) == 0) {
+    return "Windows error " + std::to_string(code);
+  }
+  std::string message = text;
+  while (!message.empty() &&
+         (message.back() == '\n' || message.back() == '\r' || message.back() == '.')) {
+    message.pop_back();
+  }
+  return message;
+}
+
+// A handle only to ask about a file, shared with everyone so as to stand in no one's way.
+HANDLE OpenToAsk(const std::string& path, DWORD access) {
+  return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
 UINT savedOutputCodePage = 0;
 
 void RestoreOutputCodePage() {
@@ -45,9 +66,11 @@ bool SameFile(const std::string& a, const std::string& b) {
          ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
 }
 
-std::FILE* CreateNewFile(const std::string& path, bool& taken, std::string& error) {
+std::FILE* CreateNewFile(const std::string& path, const ExistingFile&, bool& taken,
+                         std::string& error) {
   taken = false;
-  // _O_EXCL is CREATE_NEW: it fails on any name already there, links included.
+  // _O_EXCL is CREATE_NEW: it fails on any name already there, links included. Windows keeps no
+  // modes to give it, and the folder's access rules pass to it as to any new file.
   const int fd = _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
                        _S_IREAD | _S_IWRITE);
   if (fd < 0) {
@@ -69,30 +92,44 @@ ExistingFile InspectFile(const std::string& path) {
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     return file;
   }
-  file.exists = true;
-  file.link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
   file.readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    file.kind = FileKind::kLink;
+    return file;
+  }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    file.kind = FileKind::kDirectory;
+    return file;
+  }
+  // A device (NUL, COM1) or a pipe has attributes as a file has; only a handle tells them apart.
+  HANDLE h = OpenToAsk(path, 0);
+  if (h == INVALID_HANDLE_VALUE) {
+    file.kind = FileKind::kOther;
+    return file;
+  }
+  const DWORD type = GetFileType(h);
+  CloseHandle(h);
+  file.kind = type == FILE_TYPE_DISK   ? FileKind::kFile
+              : type == FILE_TYPE_PIPE ? FileKind::kPipe
+              : type == FILE_TYPE_CHAR ? FileKind::kDevice
+                                       : FileKind::kOther;
+  // Write access the file's rules deny, or another program's handle that shares no writing.
+  if (file.kind == FileKind::kFile && !file.readOnly) {
+    h = OpenToAsk(path, GENERIC_WRITE);
+    if (h == INVALID_HANDLE_VALUE) {
+      file.notWritable = SystemMessage(GetLastError());
+    } else {
+      CloseHandle(h);
+    }
+  }
   return file;
 }
-
-void CopyMode(const std::string&, unsigned) {}
 
 bool MoveIntoPlace(const std::string& from, const std::string& to, std::string& error) {
   if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return true;
   }
-  char text[256] = {};
-  const DWORD code = GetLastError();
-  if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                     MAKELANGID(LANG_ENGLISH, SUBLANG_DEFAULT), text, sizeof text, nullptr) == 0) {
-    error = "Windows error " + std::to_string(code);
-  } else {
-    error = text;
-    while (!error.empty() &&
-           (error.back() == '\n' || error.back() == '\r' || error.back() == '.')) {
-      error.pop_back();
-    }
-  }
+  error = SystemMessage(GetLastError());
   return false;
 }
 
