@@ -132,8 +132,8 @@ std::optional<int> ReadInput(Command& command, const Arguments& args, const Inpu
     return command.Fail(files.outLabel + ": this is the input file; the " + command.name() +
                         " never overwrites it");
   }
-  if (IsDirectory(files.out)) {
-    return command.Fail(files.outLabel + ": a directory, not a file");
+  if (const std::string why = WhyNotReplaced(files.out); !why.empty()) {
+    return command.Fail(files.outLabel + ": " + why);
   }
   return std::nullopt;
 }

@@ -88,7 +88,8 @@ struct InputKind {
 };
 
 // Reads IN whole and guards OUT: IN must be text of the kind, and OUT neither IN itself, by any
-// name, nor a directory. Nothing when all is well, else the status of the failure it reported.
+// name, nor anything the command could not replace. Nothing when all is well, else the status of
+// the failure it reported.
 std::optional<int> ReadInput(Command& command, const Arguments& args, const InputKind& kind,
                              InAndOut& files, std::string& bytes);
 

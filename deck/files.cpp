@@ -14,6 +14,11 @@ namespace pelmo::deck {
 
 namespace {
 
+bool IsDirectory(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == S_IFDIR;
+}
+
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
@@ -22,11 +27,6 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 constexpr char kDirectoryNotFile[] = "a directory, not a file";
 
 }  // namespace
-
-bool IsDirectory(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == S_IFDIR;
-}
 
 bool ReadInputFile(const std::string& path, std::string& bytes, std::string& error, size_t limit) {
   if (IsDirectory(path)) {
@@ -114,6 +114,10 @@ std::string WhyNotReplaced(const ExistingFile& existing) {
 }
 
 }  // namespace
+
+std::string WhyNotReplaced(const std::string& path) {
+  return WhyNotReplaced(InspectFile(path));
+}
 
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
                          const VerifyFile& verify) {

@@ -36,7 +36,8 @@ using VerifyFile = std::function<bool(const std::string& path, std::string& erro
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, std::string& error,
                          const VerifyFile& verify = {});
 
-// Whether the name is an existing directory.
-bool IsDirectory(const std::string& path);
+// Why WriteFileAtomically would refuse to replace what stands at `path`; empty when it would
+// not. Commands ask first, so that they refuse before doing their work.
+std::string WhyNotReplaced(const std::string& path);
 
 }  // namespace pelmo::deck

