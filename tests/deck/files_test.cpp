@@ -1,6 +1,5 @@
 // Reading a file whole, and putting a new one in the place of whatever has its name: what stands
 // at the name decides, so each case starts from an empty folder of its own holding only that.
-// A missing input, a name under a file and a folder as output are tried through the commands.
 #include "deck/files.h"
 
 #include <gtest/gtest.h>
@@ -13,16 +12,14 @@
 
 #include "tests/support/scratch_folder.h"
 
+#include <sys/stat.h>
+
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <pwd.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <sys/un.h>
 #include <unistd.h>
 #endif
 #ifdef __linux__
@@ -33,29 +30,25 @@ namespace pelmo::deck {
 namespace {
 
 using namespace std::string_literals;
-using pelmo::testing::ReadBytes;
-using pelmo::testing::ScratchFolder;
-using pelmo::testing::WriteBytes;
+using namespace pelmo::testing;
 namespace fs = std::filesystem;
 
-// Everything in the current folder, by name: what it is, its mode, its owner (where the system
-// has owners) and a file's bytes.
+// Everything in the current folder, by name: its type, mode and owner (where the system has
+// owners), where a link points and what a file holds.
 std::map<std::string, std::string> Listing() {
   std::map<std::string, std::string> listing;
   for (const fs::directory_entry& found : fs::recursive_directory_iterator(".")) {
     const fs::file_status status = found.symlink_status();
-    const bool file = fs::is_regular_file(status);
-    std::string& entry = listing[found.path().generic_string()];
-    entry = fs::is_symlink(status) ? "link to " + fs::read_symlink(found).string()
-            : file                 ? "file"
-                                   : (fs::is_directory(status) ? "folder" : "other");
-    entry += ", mode " + std::to_string(static_cast<unsigned>(status.permissions()));
-#ifndef _WIN32
     struct stat st {};
+#ifndef _WIN32
     lstat(found.path().c_str(), &st);
-    entry += ", owner " + std::to_string(st.st_uid);
 #endif
-    entry += file ? ": " + ReadBytes(found) : "";
+    std::string& entry = listing[found.path().generic_string()];
+    entry = "type " + std::to_string(static_cast<int>(status.type())) + ", mode " +
+            std::to_string(static_cast<unsigned>(status.permissions())) + ", owner " +
+            std::to_string(st.st_uid);
+    entry += fs::is_symlink(status) ? " to " + fs::read_symlink(found).string() : "";
+    entry += fs::is_regular_file(status) ? ": " + ReadBytes(found) : "";
   }
   return listing;
 }
@@ -81,22 +74,18 @@ Held HoldOpen() {
   return Held(file, CloseHandle);
 }
 #else
-const passwd& Nobody() {
-  static const passwd* user = getpwnam("nobody");
-  return *user;
-}
+const passwd& kNobody = *getpwnam("nobody");
 
 // The call made by a user who is not root: whoever runs the tests, unless that is root, who may
-// write anything; then "nobody", given the folder and all in it, as a user's own folder is theirs.
+// write anything; then "nobody", given the folder and OUT, as a user's own folder is theirs.
 Held AsAUser() {
   if (geteuid() != 0) {
     return {};
   }
-  EXPECT_EQ(lchown(".", Nobody().pw_uid, Nobody().pw_gid), 0);
-  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(".")) {
-    EXPECT_EQ(lchown(entry.path().c_str(), Nobody().pw_uid, Nobody().pw_gid), 0);
+  for (const char* name : {".", "out"}) {
+    EXPECT_EQ(lchown(name, kNobody.pw_uid, kNobody.pw_gid), 0);
   }
-  EXPECT_EQ(setresuid(Nobody().pw_uid, Nobody().pw_uid, 0), 0);  // root stays the saved user
+  EXPECT_EQ(setresuid(kNobody.pw_uid, kNobody.pw_uid, 0), 0);  // root stays the saved user
   return Held(nullptr, [](void*) { EXPECT_EQ(setresuid(0, 0, 0), 0); });
 }
 
@@ -134,49 +123,28 @@ const Replacement kReplacements[] = {
        }
        return Held();
      }, "cannot find a free name for the temporary file beside it"},
-    {"a file, and a check that refuses the new bytes", [] { return OldFile(); }, "the check says no", false,
-     [](const std::string& temporary, std::string& why) {
-       why = ReadBytes(temporary) == "new" ? "the check says no" : "the check saw other bytes";
-       return false;
-     }},
-    {"a file that a folder replaces after the checks", [] { return OldFile(); },
-     "cannot put the new file in place: ", false, [](const std::string&, std::string&) {
-       fs::remove("out");
-       fs::create_directory("out");
-       WriteBytes("out/inside", "kept");
-       return true;
-     }},
+    {"a file, and a check that refuses the new bytes", [] { return OldFile(); }, "the check saw new", false,
+     [](const std::string& temporary, std::string& why) { return (why = "the check saw " + ReadBytes(temporary)).empty(); }},
+    {"a file that a folder replaces after the checks", [] { return OldFile(); }, "cannot put the new file in place: ",
+     false, [](const std::string&, std::string&) { return fs::remove("out") && fs::create_directories("out/in"); }},
 #ifdef _WIN32
     {"the NUL device", [] { return Held(); }, "a device, not a file", false, nullptr, "NUL"},
-    {"a file another program holds open, letting others write it but not remove it",
-     HoldOpen<FILE_SHARE_READ | FILE_SHARE_WRITE>, "cannot put the new file in place: "},
-    {"a file another program holds open, letting no one else write it", HoldOpen<FILE_SHARE_READ>,
-     "cannot be opened for writing ("},
+    {"a file others hold open, sharing all but its removal", HoldOpen<FILE_SHARE_READ | FILE_SHARE_WRITE>, "cannot put "},
+    {"a file others hold open, sharing no writing", HoldOpen<FILE_SHARE_READ>, "cannot be opened for writing ("},
 #else
     {"a file that others may write but its owner, who runs the tool, may not",
      [] { OldFile(0466); return AsAUser(); }, "cannot be opened for writing (Permission denied)"},
-    {"a file, and a disk with room for one byte of the new one", [] { OldFile(); return RoomForOneByte(); },
-     "cannot write "},
+    {"a file, and room on the disk for a byte of the new one", [] { OldFile(); return RoomForOneByte(); }, "cannot write "},
     {"a symbolic link to a file", [] { fs::create_symlink("target", "out"); return OldFile(); },
      "a symbolic link; pelmo-deck replaces only plain files"},
     // Passed over: the name after it is taken, and nothing is written where the link points.
     {"a dangling link where the temporary file would go",
      [] { fs::create_symlink("elsewhere", "out.tmp"); return Held(); }, nullptr},
-    {"a named pipe", [] { mkfifo("out", 0666); return Held(); }, "a named pipe, not a file"},
-    {"a socket", [] {
-       const int s = socket(AF_UNIX, SOCK_STREAM, 0);
-       const sockaddr_un address{AF_UNIX, "out"};
-       EXPECT_EQ(bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-       close(s);  // the name stays
-       return Held();
-     }, "a socket, not a file"},
-    {"a device node", [] { mknod("out", S_IFCHR | 0666, makedev(1, 3)); return Held(); }, "a device, not a file", true},
+    {"a named pipe", [] { mknod("out", S_IFIFO | 0666, 0); return Held(); }, "a named pipe, not a file"},
+    {"a socket", [] { mknod("out", S_IFSOCK | 0666, 0); return Held(); }, "a socket, not a file"},
+    {"a device node", [] { mknod("out", S_IFCHR | 0666, 0); return Held(); }, "a device, not a file", true},
     // Root may write another user's file, and it stays theirs.
-    {"another user's file", [] {
-       OldFile(0604);
-       EXPECT_EQ(lchown("out", Nobody().pw_uid, Nobody().pw_gid), 0);
-       return Held();
-     }, nullptr, true},
+    {"another user's file", [] { OldFile(0604); lchown("out", kNobody.pw_uid, 0); return Held(); }, nullptr, true},
 #endif
 };
 // clang-format on
@@ -196,14 +164,13 @@ TEST(WriteFileAtomically, ReplacesOnlyAFileItMayWriteAndLeavesAllElseAsItWas) {
     std::map<std::string, std::string> expected = Listing();
     const VerifyFile verify = [&](const std::string& temporary, std::string& why) {
       const bool ok = row.verify(temporary, why);
-      expected = Listing();  // what the check did, less the file it was given
+      expected = Listing();  // as the check left it, less the file it was given
       EXPECT_EQ(expected.erase("./" + temporary), 1u) << temporary;
       return ok;
     };
     std::string error;
-    EXPECT_EQ(WriteFileAtomically(row.name, "new", error, row.verify ? verify : nullptr),
-              !row.refusal)
-        << error;
+    const bool ok = WriteFileAtomically(row.name, "new", error, row.verify ? verify : nullptr);
+    EXPECT_EQ(ok, !row.refusal) << error;
     if (row.refusal) {
       EXPECT_NE(error.find(row.refusal), std::string::npos) << error;
       EXPECT_EQ(error.find('\n'), std::string::npos) << error;
@@ -227,15 +194,12 @@ TEST(WriteFileAtomically, GivesTheNewFileItsModeBeforeWritingAByte) {
   ASSERT_GE(inotify_add_watch(watch, ".", IN_ATTRIB | IN_MODIFY), 0);
   std::string error;
   EXPECT_TRUE(WriteFileAtomically("out", "new", error)) << error;
-  std::string order;  // 'm' for each change of the temporary file's mode or owner, 'w' for a write
+  std::string order;  // 'm' for each change of its mode or owner, 'w' for a write (all to out.tmp)
   alignas(inotify_event) char events[4096];
   const ssize_t n = read(watch, events, sizeof events);
   for (ssize_t at = 0; at < n;
        at += sizeof(inotify_event) + reinterpret_cast<inotify_event*>(events + at)->len) {
-    const inotify_event& event = *reinterpret_cast<const inotify_event*>(events + at);
-    if (event.len > 0 && event.name == "out.tmp"s) {
-      order += event.mask & IN_MODIFY ? 'w' : 'm';
-    }
+    order += reinterpret_cast<inotify_event*>(events + at)->mask & IN_MODIFY ? 'w' : 'm';
   }
   close(watch);
   EXPECT_TRUE(std::regex_match(order, std::regex("m*w+"))) << order;
