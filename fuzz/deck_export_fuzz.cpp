@@ -1,9 +1,7 @@
-// Any bytes as a deck: import of export, with the format detected as a plain import does, shows
-// every card as pelmo showed it, field for field (the same text, though a character the code
-// page holds twice may come back as its other form), except the cards export names; and each
-// card it names really would not come back. Built with AddressSanitizer, every run is also a
-// check of memory safety, so runs are kept cheap: unless told otherwise, libFuzzer tries decks of
-// a few cards only, where every hazard fits, and the seeds are a few cards each.
+// Any bytes as a deck: a plain import of export shows every card as pelmo showed it (a character
+// the code page holds twice may come back as its other form), except the cards export names, and
+// each card it names really would not come back. Under ASan every run also checks memory safety,
+// so runs are kept cheap: decks of a few cards, and seeds of a few cards each.
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -14,12 +12,12 @@
 #include <string_view>
 #include <vector>
 
-#include "wordlist/text_escapes.h"
 #include "deck/csv_reader.h"
 #include "deck/export.h"
 #include "deck/import.h"
 #include "deck/text_encoding.h"
 #include "fuzz/check.h"
+#include "wordlist/text_escapes.h"
 #include "wordlist/text_line_reader.h"
 #include "wordlist/word_list.h"
 
@@ -27,8 +25,7 @@ namespace {
 
 using Card = std::array<std::string, 3>;
 
-// What pelmo shows of each card: its loader's rows, a missing column empty, the meaning's
-// escapes resolved.
+// What pelmo shows of each card: a missing column empty, the meaning's escapes resolved.
 std::vector<Card> Shown(const std::string& deck) {
   std::istringstream in(deck);
   pelmo::TextLineReader reader(in, deck.size() + 1);
@@ -38,10 +35,7 @@ std::vector<Card> Shown(const std::string& deck) {
     const pelmo::WordRow row = pelmo::WordList::SplitLine(line);
     Card card;
     for (size_t k = 0; k < 3; ++k) {
-      std::string field;
-      if (k < row.FieldCount()) {
-        field = row.Field(k);
-      }
+      const std::string field = k < row.FieldCount() ? std::string(row.Field(k)) : "";
       card[k] = pelmo::deck::Cp932ToUtf8(k == 2 ? pelmo::ResolveMeaningEscapes(field) : field);
     }
     cards.push_back(card);
@@ -51,9 +45,8 @@ std::vector<Card> Shown(const std::string& deck) {
 
 }  // namespace
 
-// libFuzzer reads its flags after this has run: unless given, -max_len is 64 bytes, a few cards,
-// room for every hazard and cheap enough for thousands of runs a second. The corpus replay never
-// calls it and runs every seed whole.
+// Unless given, -max_len is 64 bytes: room for every hazard, thousands of runs a second. The
+// corpus replay never calls this and runs every seed whole.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   static std::vector<char*> args(*argv, *argv + *argc);
   static char maxLen[] = "-max_len=64";

@@ -1,9 +1,7 @@
-// Any bytes given to pelmo-deck, after a first byte that picks the import's options. A model of
-// the importer's promise, from the README and the viewer's own splitter and escapes, says what
-// becomes of each record: written as the line the viewer reads back exactly, refused on its line
-// with the field at fault, or skipped as empty; and that a file the delimiter leaves in one
-// column is refused whole. (The choice of delimiter and the IPA conversion are tested on their
-// own and taken as they are here.)
+// Any bytes given to import, after a byte that picks its options. A model from the viewer's own
+// splitter and escapes says what becomes of each record: written as the line the viewer reads back
+// exactly, refused with the field at fault, or skipped as empty; a file the delimiter leaves in
+// one column is refused whole. The delimiter choice and the IPA conversion are taken as they are.
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,7 +11,6 @@
 #include <map>
 #include <sstream>
 
-#include "wordlist/text_escapes.h"
 #include "deck/check.h"
 #include "deck/csv_reader.h"
 #include "deck/files.h"
@@ -21,6 +18,7 @@
 #include "deck/ipa_input.h"
 #include "deck/text_encoding.h"
 #include "fuzz/check.h"
+#include "wordlist/text_escapes.h"
 #include "wordlist/text_line_reader.h"
 #include "wordlist/word_list.h"
 
@@ -58,8 +56,7 @@ struct Verdict {
 };
 
 Verdict Judge(const std::vector<std::string>& utf8) {
-  std::string stored[3];
-  std::string shown[3];
+  std::string stored[3], shown[3];
   for (size_t k = 0; k < 3; ++k) {
     for (size_t i = 0; i < utf8[k].size();) {
       const DecodedChar c = DecodeUtf8At(utf8[k], i);

@@ -1,9 +1,7 @@
-// Any bytes as a pronunciation. Normalising keeps the length and folds exactly the A-Z that are
-// not second bytes; the scan's pieces, ids included, match a plain re-reading of the notation
-// rules (bracket search redone from every "[", so the scanner's shortcut is checked).
-// The same bytes as IPA for `pelmo-deck notation`: the notation it writes draws in full and,
-// printed by `ipa`, reads back as itself without a warning; its warnings come in column order and
-// a refusal names a column of the text.
+// Any bytes as a pronunciation: normalising folds exactly the A-Z that are not second bytes; the
+// scan's pieces match a plain re-reading of the rules (brackets searched from every "[").
+// As IPA: the notation written draws in full and, printed by `ipa`, reads back as itself without
+// a warning; warnings come in column order and a refusal names a column of the text.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -84,29 +82,6 @@ std::vector<Piece> Reference(std::string_view t, const GlyphTable& table) {
   return out;
 }
 
-// Scans from a heap block of exactly the text's size, so a read past the end trips ASan.
-std::vector<Piece> Scan(const std::string& text, const GlyphTable& table,
-                        std::unique_ptr<char[]>* keep) {
-  keep->reset(new char[text.size()]);
-  std::memcpy(keep->get(), text.data(), text.size());
-  std::vector<Piece> pieces;
-  pelmo::ScanNotation(std::string_view(keep->get(), text.size()), table,
-                      [&](const NotationPiece& p) {
-                        pieces.push_back({p.kind, p.position, p.length, p.key, p.id});
-                      });
-  return pieces;
-}
-
-std::vector<GlyphId> Ids(const std::vector<Piece>& pieces) {
-  std::vector<GlyphId> ids;
-  for (const Piece& p : pieces) {
-    if (p.id) {
-      ids.push_back(*p.id);
-    }
-  }
-  return ids;
-}
-
 bool OneLine(const std::string& text) {
   return !text.empty() && text.find('\n') == std::string::npos;
 }
@@ -148,13 +123,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   Check(pelmo::NormalizeNotation(input) == normalised);
 
-  // Raw, unnormalised bytes are a text too.
+  // Raw, unnormalised bytes are a text too; each is scanned from a heap block of exactly its
+  // size, so a read past the end trips ASan.
   for (const std::string& text : {normalised, std::string(input)}) {
-    std::unique_ptr<char[]> keep;
-    const std::vector<Piece> pieces = Scan(text, table, &keep);
-    const std::string_view exact(keep.get(), size);
-    Check(pieces == Reference(exact, table));
-    Check(Ids(pieces) == pelmo::ScanNotation(exact, table));
+    const std::unique_ptr<char[]> copy(new char[size]);
+    std::memcpy(copy.get(), text.data(), size);
+    const std::string_view exact(copy.get(), size);
+    std::vector<Piece> pieces;
+    std::vector<GlyphId> ids;
+    pelmo::ScanNotation(exact, table, [&](const NotationPiece& p) {
+      pieces.push_back({p.kind, p.position, p.length, p.key, p.id});
+      if (p.id) {
+        ids.push_back(*p.id);
+      }
+    });
+    Check(pieces == Reference(exact, table) && ids == pelmo::ScanNotation(exact, table));
   }
   CheckIpa(input);
   return 0;

@@ -1,5 +1,4 @@
-// Worked examples of the importer and its CSV reader; the fuzz target's seed corpus (every hazard
-// in each field, the whole code page) goes through a model of the importer's promise.
+// Worked examples; the fuzz target's seeds (every hazard, the whole code page) meet a model.
 #include <gtest/gtest.h>
 
 #include <optional>

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -12,12 +10,10 @@
 
 namespace pelmo::testing {
 
-// A file written byte for byte in the test's working folder, removed again at the end. Unless
-// named, it is named after the running test: test suites may run side by side in one folder.
+// A file written byte for byte in the test's working folder, removed again at the end.
 class DeckFile {
  public:
-  explicit DeckFile(std::string_view bytes, std::string name = NameForThisTest())
-      : name_(std::move(name)) {
+  DeckFile(std::string_view bytes, std::string name) : name_(std::move(name)) {
     std::ofstream out(name_, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
@@ -28,11 +24,6 @@ class DeckFile {
   const std::string& name() const { return name_; }
 
  private:
-  static std::string NameForThisTest() {
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    return std::string(test->test_suite_name()) + "." + test->name() + ".csv";
-  }
-
   std::string name_;
 };
 
