@@ -92,6 +92,7 @@ TEST(ToolArguments, RefuseWhatNoCommandTakesWithTheCommandsOwnSynopsis) {
     {{"import", "--csv=1", "in.csv", "t.csv"}, 2, "", "import: unknown option --csv=1", "t.csv"},
     {{"import", "--comma", "ab", "in.csv", "t.csv"}, 2, "", "--comma ab: give one character"},
     {{"import", "--comma", ",", "in.csv", "t.csv"}, 2, "", "in code page 932", "t.csv"},
+    {{"import", "--comma", "\"", "in.csv", "t.csv"}, 2, "", "(U+0022): the character must", "t.csv"},
     {{"import", "--comma", "U+1F600", "in.csv", "t.csv"}, 2, "", "\xF0\x9F\x98\x80\xE2\x80\x9D (U+1F600): the"},
     {{"import", "--comma", "U+D800", "in.csv", "t.csv"}, 2, "", "--comma U+D800: no character has that code"},
     {{"import", "ok.csv"}, 2, "", "import: an input and an output file are needed (usage: "},
@@ -211,7 +212,7 @@ TEST(ToolImport, WritesTheRowsAndNamesEachOneRefused) {
       {"tabbed.csv", "cat,k,\"ne\tko\"\ndog,d,\"a,b\"\n"},
       {"in.csv", "cat,k[ae!]t,\xE7\x8C\xAB\nbad,\"k,t\",x\n,,\nend,e0,\"1\n2\",more\n"},
       {"comma.csv", "a,\"x,y\"\n"}, {"empty.csv", ",,\n"},
-      {"either.csv", "a,b\tc\nd,e\tf\n"},
+      {"either.csv", "a,b\tc\nd,e\tf\n"}, {"blank.csv", "\n\r\n"}, {"ipa.csv", "book,/bʊk/,x\n"},
       {"tabs.csv", "w1,p,a\tb\tc\\nd\te\tf\r\nw2,p,a\tb\tc\\nd\te\tf\r\n"}});
   WriteBytes("small.csv", "a,a0,x\n");
   fs::create_hard_link("small.csv", "link.csv");
@@ -223,7 +224,7 @@ TEST(ToolImport, WritesTheRowsAndNamesEachOneRefused) {
      "after the third left out on 1 row\n", "in.csv:2: pronunciation: a comma, ",
      "out.csv=cat,k[ae!]t,\x94\x4C\r\nend,e0,1\\n2\r\n"},
     {{"import", "--comma", " ", "comma.csv", "t.csv"}, 0, "1 row", "", "t.csv=a,x y,\r\n"},
-    {{"import", "--comma", "U+3001", "comma.csv", "t.csv"}, 0, "1 row", "", "t.csv=a,x\x81\x41y,\r\n"},
+    {{"import", "--comma", "u+3001", "comma.csv", "t.csv"}, 0, "1 row", "", "t.csv=a,x\x81\x41y,\r\n"},
     {{"import", "either.csv", "no.csv"}, 2, "", "either.csv: it could be comma-separated (--csv) or tab-separated (--tsv)", "no.csv"},
     {{"import", "--csv", "either.csv", "t.csv"}, 0, "2 rows written", "", "t.csv=a,b\tc,\r\nd,e\tf,\r\n"},
     // What export writes, a plain import reads back as the same deck.
@@ -233,6 +234,9 @@ TEST(ToolImport, WritesTheRowsAndNamesEachOneRefused) {
      "tabs-again.csv=w1,p,a\tb\tc\\nd\te\tf\r\nw2,p,a\tb\tc\\nd\te\tf\r\n"},
     {{"import", "small.csv", "./small.csv"}, 2, "", "./small.csv: this is the input file"},
     {{"import", "small.csv", "link.csv"}, 2, "", "link.csv: this is the input file"},
+    {{"import", "blank.csv", "no.csv"}, 2, "", "import: no.csv: not written: no row to write (0 refused)\n", "no.csv"},
+    {{"import", "ipa.csv", "t.csv"}, 1, "t.csv: 1 row written, 0 refused; 1 IPA symbol drawn as another\n",
+     "ipa.csv:1: pronunciation: IPA column 3: “ʊ” is drawn as “u”", "t.csv=book,bu0k,x\r\n"},
     {{"import", "empty.csv", "no.csv"}, 2, "", "import: no.csv: not written: no row to write (0 refused)\n", "no.csv"},
     {{"import", "ok.csv", "no.csv"}, 2, "", "ok.csv: not UTF-8 text: the byte 0x94 on line 1 is no UTF-8", "no.csv"},
     {{"import", "binary.csv", "no.csv"}, 2, "", "binary.csv: binary data", "no.csv"},
