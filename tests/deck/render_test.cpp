@@ -102,6 +102,8 @@ TEST(Render, RefusesABadScaleOrAPictureTooWide) {
               RenderNotation("a", 16, image, error));
   EXPECT_FALSE(RenderNotation(std::string(3855, 'm'), 1, image, error));
   EXPECT_EQ(error, "the picture would be 65547 pixels wide; the limit is 65535");
+  EXPECT_FALSE(RenderNotation(std::string(300, 'm'), 16, image, error));  // 5112 pixels unscaled
+  EXPECT_EQ(error, "the picture would be 81792 pixels wide; the limit is 65535");
 }
 
 }  // namespace

@@ -3,10 +3,14 @@
 // empty folder of its own, holding only the files its rows need.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
 #include "deck/tool.h"
+#ifdef PELMO_DECK_EXE
+#include <sys/wait.h>
+#endif
 #include "tests/support/scratch_folder.h"
 
 namespace pelmo::deck {
@@ -126,6 +130,17 @@ TEST(ToolArguments, GiveEachCommandsUsageAsTheHelpListsIt) {
   }
 }
 
+#ifdef PELMO_DECK_EXE
+// The program itself, as a shell runs it: the arguments after its name are the command line.
+TEST(ToolArguments, TheProgramWithoutArgumentsGivesItsUsageOnStandardError) {
+  ScratchFolder folder;
+  const int status = std::system(PELMO_DECK_EXE " >out 2>err");
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
+  EXPECT_EQ(ReadBytes("out"), "");
+  EXPECT_EQ(ReadBytes("err").rfind("usage: pelmo-deck COMMAND ARGUMENTS\n", 0), 0u);
+}
+#endif
+
 TEST(ToolCheck, ReportsEachFileInTurnOnStandardOutput) {
   ScratchFolder folder;
   fs::create_directories("folder");
@@ -162,6 +177,7 @@ TEST(ToolNotation, PrintsOnStandardOutputAndWarnsOnStandardError) {
      "no such token [unknown-token]\npelmo-deck: ipa: column 5: warning: “#” draws nothing: no token "
      "starts with it [stray-character]\n"},  // in the order of the notation
     {{"ipa", "--", "-a0"}, 1, "a\n", "pelmo-deck: ipa: column 1: warning: "},
+    {{"ipa", "a#b"}, 1, "ab\n", "ipa: column 2: warning: “#” draws nothing"},
     {{"ipa", "あa0"}, 1, "a\n", "column 1: warning: “あ” draws nothing"},  // as pelmo reads 82 A0 61 30
     {{"ipa", "😀a0"}, 2, "", "ipa: the notation “😀a0” holds “😀” (U+1F600), which code page 932 lacks"},
     {{"notation", "/ˈθɪŋk/"}, 0, "s2i1![ng]k\n", ""},
