@@ -76,6 +76,8 @@ const DeckCase kDecks[] = {
     {"omote,o,\x95\x5C\\\r\n", "=1 1:9 escape-eats-character'\xE8\xA1\xA8\\'", "drops the"},
     {"hyou,h,\x95\x5C\\n\x83\x5C\\\\n\r\n", "=1 1:12 escape-eats-character'\xE3\x82\xBD\\'", ""},
     {"mai,m,\xCF\xB2\r\n", "=1", ""},  // one-byte katakana, although valid UTF-8 too
+    // Valid UTF-8 too, of U+0080 and U+FFF0, which no deck holds as text.
+    {"u,u,\xC2\x80\r\nf,f,\xEF\xBF\xB0\r\n", "=2 1:6 invalid-cp932=1 2:5 invalid-cp932=2", ""},
     // What the viewer shows as meant gives only the row count.
     {"cat,k[ae!]t,\x94\x4C\r\ndog,do1!g,x\ny,pre1 na0!u ns,z", "=3", ""},
     {"a,a0,one\\ntwo\\\\three\r\nb,i0,\"one, two\"\r\nso,s,\x83\x5Cx\r\n", "=3", ""},

@@ -45,6 +45,14 @@ TEST(Export, WritesEachCardAndNamesOnlyThoseThatWouldNotComeBack) {
   }
 }
 
+// The cards as the viewer shows them, in place of whatever the list held.
+TEST(ReadCards, GivesTheDecksCardsAlone) {
+  std::vector<Card> cards(2);
+  std::string error;
+  ASSERT_TRUE(ReadCards("w,p,a\\nb\r\nshort\r\n\r\nunread,x,y\r\n", cards, error));
+  EXPECT_EQ(cards, (std::vector<Card>{{"w", "p", "a\r\nb"}, {"short", "", ""}}));
+}
+
 TEST(Export, WritesNoCsvLargerThanImportReads) {
   // "cat,k,猫" is 14 bytes of CSV with its byte-order mark and line end.
   const std::string deck = "cat,k,\x94\x4C\r\n";
