@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -97,7 +98,7 @@ bool MoveIntoPlace(const std::string& from, const std::string& to, std::string& 
 void UseUtf8Output() {}
 
 std::vector<std::string> CommandLineUtf8(int argc, char** argv) {
-  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+  return std::vector<std::string>(argv + std::min(argc, 1), argv + argc);
 }
 
 std::string NativePath(const std::string& utf8) {

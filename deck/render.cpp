@@ -59,15 +59,12 @@ bool RenderNotation(std::string_view notation, int scale, GrayImage& image, std:
   }
   const int w = static_cast<int>(clientWidth + 2);
   const int h = GlyphBitmap::kHeight + 2;
-  GrayImage unscaled{w, h, std::vector<uint8_t>(static_cast<size_t>(w) * h, 255)};
-  auto set = [&](int x, int y, uint8_t v) { unscaled.pixels[static_cast<size_t>(y) * w + x] = v; };
-  for (int x = 0; x < w; ++x) {
-    set(x, 0, 0);
-    set(x, h - 1, 0);
-  }
+  GrayImage unscaled{w, h, std::vector<uint8_t>(static_cast<size_t>(w) * h)};
   for (int y = 0; y < h; ++y) {
-    set(0, y, 0);
-    set(w - 1, y, 0);
+    for (int x = 0; x < w; ++x) {
+      const bool border = x == 0 || y == 0 || x == w - 1 || y == h - 1;
+      unscaled.pixels[static_cast<size_t>(y) * w + x] = border ? 0 : 255;
+    }
   }
   int left = 1 + kRenderLeftMargin;
   for (const GlyphBitmap* g : glyphs) {

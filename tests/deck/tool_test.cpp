@@ -132,12 +132,15 @@ TEST(ToolArguments, GiveEachCommandsUsageAsTheHelpListsIt) {
 
 #ifdef PELMO_DECK_EXE
 // The program itself, as a shell runs it: the arguments after its name are the command line.
-TEST(ToolArguments, TheProgramWithoutArgumentsGivesItsUsageOnStandardError) {
+TEST(ToolArguments, TheProgramTakesTheArgumentsAfterItsName) {
   ScratchFolder folder;
-  const int status = std::system(PELMO_DECK_EXE " >out 2>err");
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
-  EXPECT_EQ(ReadBytes("out"), "");
-  EXPECT_EQ(ReadBytes("err").rfind("usage: pelmo-deck COMMAND ARGUMENTS\n", 0), 0u);
+  for (const char* args : {"", " help"}) {
+    const int status = std::system((PELMO_DECK_EXE + std::string(args) + " >out 2>err").c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == (*args ? 0 : 2)) << args;
+    const std::string said = ReadBytes(*args ? "out" : "err");
+    EXPECT_EQ(said.rfind("usage: pelmo-deck COMMAND ARGUMENTS\n", 0), 0u) << args << said;
+    EXPECT_EQ(ReadBytes(*args ? "err" : "out"), "") << args;
+  }
 }
 #endif
 
