@@ -61,6 +61,8 @@ TEST(Export, WritesNoCsvLargerThanImportReads) {
   EXPECT_FALSE(ExportDeck(deck, false, result, error, 13));
   EXPECT_EQ(error, "its CSV would be more than 13 bytes, which import does not read");
   EXPECT_EQ(result.csv, "");
+  EXPECT_FALSE(ExportDeck(std::string(1 << 20, 'a') + "\r\n", false, result, error, 1 << 20));
+  EXPECT_EQ(error, "its CSV would be more than 1 MiB, which import does not read");
   ASSERT_TRUE(ExportDeck(deck, false, result, error, 14)) << error;
   // Import reads exactly as much, and no more.
   pelmo::testing::DeckFile file(result.csv, "words.csv");
