@@ -11,13 +11,13 @@
 
 namespace pelmo::deck {
 
-OptionSpec OptionsOfSynopsis(std::string_view synopsis) {
+OptionNames OptionsOfSynopsis(std::string_view synopsis) {
   std::vector<std::string> words;
   std::istringstream in{std::string(synopsis)};
   for (std::string word; in >> word;) {
     words.push_back(word);
   }
-  OptionSpec spec;
+  OptionNames names;
   for (size_t i = 0; i < words.size(); ++i) {
     const std::string& word = words[i];
     const size_t start = word.find("--");
@@ -28,13 +28,13 @@ OptionSpec OptionsOfSynopsis(std::string_view synopsis) {
     // "[--scale N]": the bracket closes after the value; "[--json]", "[--csv | --tsv]": no value.
     const bool valued = word.back() != ']' && i + 1 < words.size() && words[i + 1] != "|" &&
                         words[i + 1].find("--") == std::string::npos;
-    (valued ? spec.valued : spec.flags).push_back(name);
+    (valued ? names.valued : names.flags).push_back(name);
   }
-  return spec;
+  return names;
 }
 
-bool ParseArguments(const std::vector<std::string>& args, const OptionSpec& spec, Arguments& parsed,
-                    std::string& error) {
+bool ParseArguments(const std::vector<std::string>& args, const OptionNames& names,
+                    Arguments& parsed, std::string& error) {
   const auto known = [](const std::vector<std::string>& names, const std::string& name) {
     return std::find(names.begin(), names.end(), name) != names.end();
   };
@@ -51,9 +51,9 @@ bool ParseArguments(const std::vector<std::string>& args, const OptionSpec& spec
     }
     const size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
-    if (known(spec.flags, name) && equals == std::string::npos) {
+    if (known(names.flags, name) && equals == std::string::npos) {
       parsed.options[name] = "";
-    } else if (known(spec.valued, name)) {
+    } else if (known(names.valued, name)) {
       if (equals != std::string::npos) {
         parsed.options[name] = arg.substr(equals + 1);
       } else if (i + 1 < args.size()) {

@@ -19,11 +19,11 @@ inline constexpr char kProgram[] = "pelmo-deck";
 
 // The options a command takes, read from its synopsis: "--name" alone is a flag, "--name WORD" an
 // option with a value.
-struct OptionSpec {
+struct OptionNames {
   std::vector<std::string> flags;
   std::vector<std::string> valued;
 };
-OptionSpec OptionsOfSynopsis(std::string_view synopsis);
+OptionNames OptionsOfSynopsis(std::string_view synopsis);
 
 struct Arguments {
   std::vector<std::string> positional;
@@ -34,8 +34,8 @@ struct Arguments {
 
 // Options may stand before, between or after the other arguments; "--" ends them, so a notation
 // that starts with "-" can still be given. `args` are the command's, its name first.
-bool ParseArguments(const std::vector<std::string>& args, const OptionSpec& spec, Arguments& parsed,
-                    std::string& error);
+bool ParseArguments(const std::vector<std::string>& args, const OptionNames& names,
+                    Arguments& parsed, std::string& error);
 
 // A command line argument as UTF-8, for messages.
 std::string ArgText(std::string_view arg);
