@@ -3,7 +3,8 @@ SHELL := /bin/bash
 JOBS ?= 2
 FUZZ_SECONDS ?= 20
 
-.PHONY: all setup run test test-native test-windows bench fuzz dist screenshot format clean
+.PHONY: all setup run test test-native test-windows bench fuzz dist package release-check \
+	screenshot format clean
 
 all: test
 
@@ -35,8 +36,15 @@ fuzz: setup
 	cmake --build --preset fuzz -j$(JOBS)
 	@scripts/fuzz $(FUZZ_SECONDS)
 
+# The release: the Windows zip, the Debian package, and the check that builds both twice.
 dist: setup
 	@scripts/dist
+
+package: setup
+	@scripts/package
+
+release-check: setup
+	@scripts/release-check
 
 screenshot: setup
 	@scripts/screenshot

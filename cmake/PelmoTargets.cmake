@@ -22,6 +22,17 @@ function(pelmo_library name)
   pelmo_target_defaults(${name})
 endfunction()
 
+# The version resource of a Windows program: its file name, description and pelmo's version.
+function(pelmo_version_resource target description)
+  if(WIN32)
+    set(PELMO_RC_NAME ${target})
+    set(PELMO_RC_DESCRIPTION ${description})
+    set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}-version.rc)
+    configure_file(${PROJECT_SOURCE_DIR}/resources/version.rc.in ${rc} @ONLY)
+    target_sources(${target} PRIVATE ${rc})
+  endif()
+endfunction()
+
 # GoogleTest: Debian's library natively, Debian's sources for the Windows builds.
 macro(pelmo_find_gtest)
   if(CMAKE_CROSSCOMPILING)

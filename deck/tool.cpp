@@ -53,6 +53,9 @@ const CommandEntry kCommands[] = {
      "neither fits better, --csv or --tsv must say. A pronunciation written in IPA is\n"
      "converted as by notation.",
      &RunImport},
+    {"version",
+     "Show pelmo-deck's version (also --version).",
+     nullptr},
     {"help",
      "Show this text.",
      nullptr},
@@ -89,6 +92,10 @@ int RunDeckTool(const std::vector<std::string>& args, std::ostream& out, std::os
   const std::string& name = args[0];
   if (name == "help" || name == "--help" || name == "-h") {
     out << UsageText();
+    return 0;
+  }
+  if (name == "version" || name == "--version") {
+    out << kProgram << " " << PELMO_VERSION << "\n";
     return 0;
   }
   for (const CommandEntry& entry : kCommands) {

@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """The web page pelmo-deck writes for a deck, as C++ text with holes for the deck.
 
-    page_template.py PAGE.html PAGE.css PAGE.js OUT.cpp
+    page_template.py VERSION PAGE.html PAGE.css PAGE.js OUT.cpp
 
 The stylesheet and the script go into the page whole, and the page's Content-Security-Policy
 allows exactly those two by their SHA-256 hashes (and images from data: addresses), so the page
 loads nothing from anywhere and a script smuggled into a deck could not run even if it escaped.
-"{{csp}}", "{{style}}" and "{{script}}" are filled here; "{{title}}" and "{{data}}" are the holes
+"{{csp}}", "{{style}}", "{{script}}" and "{{version}}" (pelmo-deck's) are filled here; "{{title}}" and "{{data}}" are the holes
 pelmo::deck::kPageTemplate (deck/page_template.h) leaves for each deck.
 Output is rewritten only when it changes. Exit status 0, 1 on a bad template, 2 on bad usage.
 """
@@ -29,12 +29,12 @@ def csp_hash(text):
     return "'sha256-%s'" % base64.b64encode(hashlib.sha256(text.encode("utf-8")).digest()).decode()
 
 
-def fill(html, css, js):
+def fill(html, css, js, version):
     if "</" in css or "</script" in js.lower() or "<!--" in js:
         raise TemplateError("the stylesheet or script holds text that would end its element")
     csp = ("default-src 'none'; script-src %s; style-src %s; img-src data:; "
            "base-uri 'none'; form-action 'none'" % (csp_hash(js), csp_hash(css)))
-    for name, value in (("csp", csp), ("style", css), ("script", js)):
+    for name, value in (("csp", csp), ("style", css), ("script", js), ("version", version)):
         if html.count("{{%s}}" % name) != 1:
             raise TemplateError("the page needs exactly one {{%s}}" % name)
         html = html.replace("{{%s}}" % name, value)
@@ -68,13 +68,14 @@ def render(page):
 
 
 def main(argv):
-    if len(argv) != 5:
-        print("usage: page_template.py PAGE.html PAGE.css PAGE.js OUT.cpp", file=sys.stderr)
+    if len(argv) != 6:
+        print("usage: page_template.py VERSION PAGE.html PAGE.css PAGE.js OUT.cpp",
+              file=sys.stderr)
         return 2
     try:
-        html, css, js = (read_bytes(p, TemplateError).decode("utf-8") for p in argv[1:4])
-        page = fill(html, css.strip("\n"), js.strip("\n"))
-        write_if_changed(argv[4], render(page).encode("ascii"))
+        html, css, js = (read_bytes(p, TemplateError).decode("utf-8") for p in argv[2:5])
+        page = fill(html, css.strip("\n"), js.strip("\n"), argv[1])
+        write_if_changed(argv[5], render(page).encode("ascii"))
     except TemplateError as e:
         print("page_template.py: %s" % e, file=sys.stderr)
         return 1

@@ -85,6 +85,8 @@ TEST(ToolArguments, RefuseWhatNoCommandTakesWithTheCommandsOwnSynopsis) {
   RunRows({{"ok.csv", kDecks[0].second}}, {
     {{}, 2, "", "usage: pelmo-deck COMMAND"},
     {{"help"}, 0, "usage: pelmo-deck COMMAND", ""},
+    {{"version"}, 0, "pelmo-deck " PELMO_VERSION "\n", ""},
+    {{"--version"}, 0, "pelmo-deck " PELMO_VERSION "\n", ""},
     {{"frobnicate"}, 2, "", "pelmo-deck: unknown command \u201Cfrobnicate\u201D (pelmo-deck help lists"},
     {{"check", "--jsn", "ok.csv"}, 2, "", "check: unknown option --jsn (usage: "},
     {{"ipa", "-", "a-"}, 2, "", "ipa: one notation only"},  // an option has a dash and a letter
@@ -117,10 +119,10 @@ TEST(ToolArguments, GiveEachCommandsUsageAsTheHelpListsIt) {
       synopses.push_back(line.substr(2));
     }
   }
-  ASSERT_EQ(synopses.size(), 8u);  // check ipa notation render export page import help
+  ASSERT_EQ(synopses.size(), 9u);  // check ipa notation render export page import version help
   for (const std::string& synopsis : synopses) {
     const std::string name = synopsis.substr(0, synopsis.find(' '));
-    if (name == "help") {
+    if (name == "help" || name == "version") {
       continue;
     }
     std::ostringstream out, err;
