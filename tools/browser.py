@@ -206,12 +206,19 @@ class Tab:
                       clickCount=1)
 
     def touch(self, *points):
-        """One finger put down at the first (x, y), moved through the others and lifted."""
-        self.call("Input.dispatchTouchEvent", type="touchStart",
-                  touchPoints=[{"x": points[0][0], "y": points[0][1]}])
-        for x, y in points[1:]:
-            self.call("Input.dispatchTouchEvent", type="touchMove", touchPoints=[{"x": x, "y": y}])
-        self.call("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[])
+        """One finger put down at the first (x, y), moved through the others, 50 ms apart, and
+        held still at the last for 300 ms before it is lifted, so that no fling follows (a tap
+        during a fling only stops it)."""
+        start = time.time()
+        steps = [("touchStart", points[0])] + [("touchMove", p) for p in points[1:]]
+        if len(points) > 1:
+            steps.append(("touchMove", points[-1]))
+        for k, (kind, (x, y)) in enumerate(steps):
+            held = 0.3 if k == len(steps) - 1 and k > 1 else 0
+            self.call("Input.dispatchTouchEvent", type=kind, timestamp=start + 0.05 * k + held,
+                      touchPoints=[{"x": x, "y": y}])
+        self.call("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[],
+                  timestamp=start + 0.05 * len(steps) + 0.3)
 
     def tap(self, selector):
         r = self.rect(selector)
