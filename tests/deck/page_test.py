@@ -398,21 +398,23 @@ def looks(browser, page):
 
 
 def screenshots(browser, folder, sample):
+    # The README's pictures: each view on a desktop, the cards on a phone, and the list on a
+    # phone in dark mode; the second card, its meaning hidden.
     page = os.path.join(work, "sample.html")
     run(tool, "page", sample, page)
-    for name, width, height, dark, phone in [("", 900, 560, False, False),
-                                             ("-phone", 390, 844, False, True),
-                                             ("-phone-dark", 390, 844, True, True)]:
+    for cards, lists, width, height, phone, dark in [("cards", "list", 900, 560, False, False),
+                                                     ("phone-cards", None, 390, 844, True, False),
+                                                     (None, "phone-list", 390, 844, True, True)]:
         tab = browser.open("file://" + page, width, height, phone=phone, dark=dark)
         tab.eval("localStorage.clear()")
         tab.navigate()
         tab.click("#next")
         tab.click("#hide-meaning")
-        with open(os.path.join(folder, "page%s-cards.png" % name), "wb") as f:
-            f.write(tab.screenshot())
-        tab.click("#show-list")
-        with open(os.path.join(folder, "page%s-list.png" % name), "wb") as f:
-            f.write(tab.screenshot())
+        for name, view in ((cards, "#show-cards"), (lists, "#show-list")):
+            tab.click(view)
+            if name:
+                with open(os.path.join(folder, "page-%s.png" % name), "wb") as f:
+                    f.write(tab.screenshot())
         tab.call("Page.close")
 
 
