@@ -29,8 +29,7 @@
   function forgetful() {
     if (cannotRemember) return;
     cannotRemember = true;
-    $('note').textContent = 'This browser keeps nothing for this page: it will not remember ' +
-      'where you were.';
+    $('note').textContent = 'This page cannot remember where you were in this browser.';
   }
   function kept(name, valid) {
     const key = 'pelmo/' + data.deck + '/' + name;
