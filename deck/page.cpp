@@ -133,6 +133,33 @@ std::string JsonForScript(std::string_view json) {
   return out;
 }
 
+// What the page keeps its learner's place under in the browser: FNV-1a (64 bits) over each field's
+// length and bytes, card by card, so the same cards give the same name whatever the file or title,
+// and a deck with any card changed, added or moved gives another.
+class DeckIdentity {
+ public:
+  void Add(std::string_view field) {
+    for (size_t n = field.size(), k = 0; k < 8; ++k, n >>= 8) {
+      Byte(static_cast<unsigned char>(n & 0xFF));
+    }
+    for (const char c : field) {
+      Byte(static_cast<unsigned char>(c));
+    }
+  }
+  std::string Hex() const {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string hex(16, '0');
+    for (int k = 0; k < 16; ++k) {
+      hex[15 - k] = kDigits[(hash_ >> (4 * k)) & 0xF];
+    }
+    return hex;
+  }
+
+ private:
+  void Byte(unsigned char b) { hash_ = (hash_ ^ b) * 0x100000001B3ULL; }
+  unsigned long long hash_ = 0xCBF29CE484222325ULL;
+};
+
 // The deck as JSON at the end of the page so far; each card whose bytes are not all text is a
 // problem.
 void AppendData(const std::vector<Card>& cards, PageResult& result) {
@@ -140,6 +167,7 @@ void AppendData(const std::vector<Card>& cards, PageResult& result) {
   auto text = [](const std::string& field) { return JsonForScript(JsonString(field)); };
   static const std::string glyphData = GlyphData();
   std::string& out = result.html;
+  DeckIdentity identity;
   out += "{" + glyphData + ",\"cards\":[";
   for (size_t n = 0; n < cards.size(); ++n) {
     const Card& card = cards[n];
@@ -149,8 +177,11 @@ void AppendData(const std::vector<Card>& cards, PageResult& result) {
     // The meaning's CR LF is one line break on the page; CSS would show a lone CR as a space.
     out += (n ? "," : "") + text(Cp932ToUtf8(card[0])) + "," + JsonString(GlyphIndices(card[1])) +
            "," + text(Cp932ToUtf8(ReplaceAll(card[2], "\r\n", "\n")));
+    for (const std::string& field : card) {
+      identity.Add(field);
+    }
   }
-  out += "]}";
+  out += "],\"deck\":\"" + identity.Hex() + "\"}";
 }
 
 }  // namespace

@@ -135,14 +135,16 @@ class Browser:
                     return self.events.pop(k)["params"]
             self.events.append(self._message(deadline))
 
-    def open(self, url, width=1000, height=700, media=""):
-        return Tab(self, url, width, height, media)
+    def open(self, url, width=1000, height=700, phone=False, dark=False, text=100):
+        return Tab(self, url, width, height, phone, dark, text)
 
 
 class Tab:
-    """One page, loaded and ready (its load event fired) when made."""
+    """One page, loaded and ready (its load event fired) when made. A phone's is a touch screen
+    with no mouse, laid out as a mobile browser lays out; dark prefers a dark colour scheme; text
+    is the browser's text size, in per cent."""
 
-    def __init__(self, browser, url, width, height, media):
+    def __init__(self, browser, url, width, height, phone, dark, text):
         self.browser = browser
         target = browser.call("Target.createTarget", url="about:blank")["targetId"]
         self.session = browser.call("Target.attachToTarget", targetId=target,
@@ -150,12 +152,32 @@ class Tab:
         for domain in ("Page", "Runtime", "Network"):
             self.call(domain + ".enable")
         self.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
-                  deviceScaleFactor=1, mobile=False)
-        # The blank page the tab starts with may report its own load: wait for this one's.
+                  deviceScaleFactor=1, mobile=phone)
+        if phone:
+            self.call("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=5)
+        if dark:
+            self.call("Emulation.setEmulatedMedia",
+                      features=[{"name": "prefers-color-scheme", "value": "dark"}])
+        if text != 100:
+            self.call("Page.setFontSizes", fontSizes={"standard": 16 * text // 100,
+                                                      "fixed": 13 * text // 100})
         self.call("Page.setLifecycleEventsEnabled", enabled=True)
-        loader = self.call("Page.navigate", url=url)["loaderId"]
+        self.navigate(url)
+
+    def navigate(self, url=None):
+        """Loads url, or the page again, and waits for its load event (not the load of the
+        blank page the tab starts with)."""
+        if url:
+            loader = self.call("Page.navigate", url=url)["loaderId"]
+        else:  # the loads seen so far are not this one's
+            self.browser.events = [e for e in self.browser.events
+                                   if not (e.get("method") == "Page.lifecycleEvent"
+                                           and e.get("sessionId") == self.session)]
+            self.call("Page.reload")
+            loader = None
         self.browser.wait_for("Page.lifecycleEvent", self.session,
-                              lambda e: e["name"] == "load" and e["loaderId"] == loader)
+                              lambda e: e["name"] == "load" and e["loaderId"] == loader
+                              if loader else e["name"] == "load")
 
     def call(self, method, **params):
         return self.browser.call(method, self.session, **params)
@@ -182,6 +204,25 @@ class Tab:
         for kind in ("mousePressed", "mouseReleased"):
             self.call("Input.dispatchMouseEvent", type=kind, x=x, y=y, button="left",
                       clickCount=1)
+
+    def touch(self, *points):
+        """One finger put down at the first (x, y), moved through the others, 50 ms apart, and
+        held still at the last for 300 ms before it is lifted, so that no fling follows (a tap
+        during a fling only stops it)."""
+        start = time.time()
+        steps = [("touchStart", points[0])] + [("touchMove", p) for p in points[1:]]
+        if len(points) > 1:
+            steps.append(("touchMove", points[-1]))
+        for k, (kind, (x, y)) in enumerate(steps):
+            held = 0.3 if k == len(steps) - 1 and k > 1 else 0
+            self.call("Input.dispatchTouchEvent", type=kind, timestamp=start + 0.05 * k + held,
+                      touchPoints=[{"x": x, "y": y}])
+        self.call("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[],
+                  timestamp=start + 0.05 * len(steps) + 0.3)
+
+    def tap(self, selector):
+        r = self.rect(selector)
+        self.touch((r["x"] + r["width"] / 2, r["y"] + r["height"] / 2))
 
     def key(self, key, code, key_code, text=None):
         extra = {"text": text} if text else {}
