@@ -12,8 +12,8 @@
 namespace {
 
 std::string Utf8(const std::string& ansi) {
-  const int wide = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
-                                       nullptr, 0);
+  const int wide =
+      MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
   std::wstring w(wide, L'\0');
   MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), w.data(), wide);
   const int bytes = WideCharToMultiByte(CP_UTF8, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
@@ -41,9 +41,10 @@ int main(int argc, char** argv) {
   }
   HWND main = nullptr;
   const bool up = pelmo::testing::WaitUntil([&] {
-    main = FindWindowA("pelmo fenwa", nullptr);
-    return main && IsWindowVisible(main);
-  }) && WaitForInputIdle(process.hProcess, 20000) == 0;
+                    main = FindWindowA("pelmo fenwa", nullptr);
+                    return main && IsWindowVisible(main);
+                  }) &&
+                  WaitForInputIdle(process.hProcess, 20000) == 0;
   if (up) {
     for (const auto& [name, id] : {std::pair{"counter", pelmo::testing::kCounter},
                                    std::pair{"word", pelmo::testing::kWord}}) {
