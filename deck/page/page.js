@@ -632,9 +632,7 @@
       const card = shown.s ? shown.s.card : createEmptyCard(new Date(t));
       shown.preview = scheduler.repeat(card, new Date(t));
       grades.forEach((b, g) => {
-        const span = interval(shown.preview[g + 1].card.due.getTime() - t);
-        b.lastElementChild.textContent = span;
-        b.setAttribute('aria-label', b.firstChild.textContent.trim() + ', next in ' + span);
+        b.lastElementChild.textContent = interval(shown.preview[g + 1].card.due.getTime() - t);
       });
       const focused = document.activeElement === $('reveal');
       $('reveal').hidden = true;
@@ -669,7 +667,8 @@
       const pad = (n) => String(n).padStart(2, '0');
       const d = new Date(at);
       const clock = pad(d.getHours()) + ':' + pad(d.getMinutes());
-      const day = Math.round((dayOf(at) - dayOf(t)) / 864e5);
+      const day = Math.round((new Date(at).setHours(12, 0, 0, 0) -
+        new Date(t).setHours(12, 0, 0, 0)) / 864e5);  // calendar days
       return day === 0 ? 'today at ' + clock : day === 1 ? 'tomorrow at ' + clock
         : 'on ' + d.getFullYear() + '-' + pad(d.getMonth() + 1) + '-' + pad(d.getDate()) +
           ' at ' + clock;
