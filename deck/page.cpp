@@ -182,8 +182,8 @@ void AppendData(const std::vector<Card>& cards, std::string_view title, PageResu
       identity.Add(field);
     }
   }
-  out += "],\"deck\":\"" + identity.Hex() + "\",\"name\":" +
-         JsonForScript(JsonString(SanitizeUtf8(title))) + "}";
+  out += "],\"deck\":\"" + identity.Hex() +
+         "\",\"name\":" + JsonForScript(JsonString(SanitizeUtf8(title))) + "}";
 }
 
 }  // namespace
