@@ -425,8 +425,9 @@ def screenshots(browser, folder, sample):
             if k == 20:
                 tab.eval("window.pelmoTime += 15 * 60000")
                 tab.click("#show-study")
+            grade = 3 if k % 3 or k >= 20 else 4  # a third of the new cards Easy, the rest Good
             tab.key(" ", "Space", 32, " ")
-            tab.key("3" if k % 3 or k >= 20 else "4", "Digit3", 51, "3" if k % 3 or k >= 20 else "4")
+            tab.key(str(grade), "Digit%d" % grade, 48 + grade, str(grade))
         if dark:
             tab.eval("document.getElementById('more-study').open = true")
         else:
