@@ -11,7 +11,15 @@ the load time is from the start of navigation to the page's mark "pelmo-first-ca
 1 is on show, in headless Chromium, the median of three loads. The list's times are from the click
 on "List" to the frame after its first rows are added, and to the frame in which it reaches two
 window heights down (as far as it fills unscrolled), at 390 x 844, the median of three.
+
+Study: the first question's time is from the mark "pelmo-first-card" to "pelmo-first-question"
+in a page that opens in the Study view, with no progress and with a history of 10,000 ratings
+of 2,000 cards in storage (the median of three loads each); rating is the time from a click on
+"Good" until the next question is laid out, the median of 300 ratings; and the bytes the stored
+progress takes a card studied and a rating, as UTF-8, after those ratings.
 """
+
+import json
 
 import os
 import statistics
@@ -75,6 +83,67 @@ def list_of_long_cards(count=300, glyphs=3000):
              ", ".join("%.0f/%.0f" % (t[0], t[1]) for t in times)))
 
 
+# A history of `cards` cards of the deck, `per` ratings each a day apart, as the page stores it.
+HISTORY = """(() => {
+  const d = JSON.parse(document.getElementById('deck').textContent), cards = [], ratings = [];
+  for (let k = 0; k < %d; ++k) {
+    const i = k * 7, ids = d.cards[i * 3 + 1];
+    cards.push([d.cards[i * 3], [...ids].map((c) => d.glyphs[c.charCodeAt(0) - 48][2]).join(''), i]);
+    for (let r = 0; r < %d; ++r) ratings.push(k, 0, 1767261600 + r * 86400 + k, 3);
+  }
+  const key = Object.keys(localStorage).find((k) => k.endsWith('/place')).split('/')[1];
+  localStorage.setItem('pelmo/study:' + d.name + '/progress', JSON.stringify({format:
+    'pelmo progress', version: 1, deck: d.name, cards, ratings}));
+})()"""
+FIRST_QUESTION = ("performance.getEntriesByName('pelmo-first-question')[0].startTime - "
+                  "performance.getEntriesByName('pelmo-first-card')[0].startTime")
+# The median ms from a click on "Good" to the next question laid out, over n ratings.
+RATE = """(() => {
+  const n = document.getElementById('new-per-day');
+  n.value = '100000';
+  n.dispatchEvent(new Event('change'));
+  const times = [];
+  for (let k = 0; k < %d; ++k) {
+    document.getElementById('reveal').click();
+    const start = performance.now();
+    document.querySelector('#grades [data-grade="3"]').click();
+    void document.getElementById('s-word').getBoundingClientRect().height;
+    times.push(performance.now() - start);
+  }
+  return times.sort((a, b) => a - b)[times.length >> 1];
+})()"""
+# The stored progress: [UTF-8 bytes of its cards, cards, bytes of its ratings, ratings].
+STORED = """new Promise((done) => setTimeout(() => {
+  const v = JSON.parse(localStorage.getItem(Object.keys(localStorage).find((k) =>
+    k.endsWith('/progress'))));
+  const bytes = (x) => new TextEncoder().encode(JSON.stringify(x)).length;
+  done([bytes(v.cards), v.cards.length, bytes(v.ratings), v.ratings.length / 4]);
+}))"""
+
+
+def study(page, count):
+    times = {}
+    with Browser(timeout=300) as browser:
+        tab = browser.open("file://" + page)
+        tab.click("#show-study")  # remembered: each load from now on opens in Study
+        for history in (False, True):
+            if history:
+                tab.eval(HISTORY % (2000, 5))
+            loads = []
+            for _ in range(3):
+                tab.navigate()
+                loads.append(tab.eval(FIRST_QUESTION))
+            times[history] = loads
+        rating = tab.eval(RATE % 300)
+        stored = tab.eval(STORED)
+    print("%9d cards, Study: first question %.0f ms after card 1 with no progress (%s), %.0f ms "
+          "with 10,000 ratings of 2,000 cards (%s); rating to the next question %.2f ms (median "
+          "of 300); stored %.1f bytes a card studied (%d), %.1f bytes a rating (%d)"
+          % (count, statistics.median(times[False]), ", ".join("%.0f" % t for t in times[False]),
+             statistics.median(times[True]), ", ".join("%.0f" % t for t in times[True]), rating,
+             stored[0] / stored[1], stored[1], stored[2] / stored[3], stored[3]))
+
+
 _, one, _ = page_of("one", [b"a,,\r\n"])
 fixed = os.path.getsize(one)
 print("fixed part (page of a one-card deck): %d bytes" % fixed)
@@ -95,4 +164,5 @@ for count in counts:
           "written in %.2f s; card 1 shown %.0f ms after navigation (median of %s)"
           % (count, os.path.getsize(deck), utf8, size, (size - fixed) / utf8, written,
              statistics.median(loads), ", ".join("%.0f" % t for t in loads)))
+    study(page, count)
 list_of_long_cards()

@@ -161,8 +161,9 @@ class DeckIdentity {
 };
 
 // The deck as JSON at the end of the page so far; each card whose bytes are not all text is a
-// problem.
-void AppendData(const std::vector<Card>& cards, PageResult& result) {
+// problem. The title is the deck's name, under which the study view keeps its progress: unlike
+// the identity, it stays when a meaning is edited or a card removed.
+void AppendData(const std::vector<Card>& cards, std::string_view title, PageResult& result) {
   // Only the deck's text can hold "<"; the glyph data is made safe by construction.
   auto text = [](const std::string& field) { return JsonForScript(JsonString(field)); };
   static const std::string glyphData = GlyphData();
@@ -181,7 +182,8 @@ void AppendData(const std::vector<Card>& cards, PageResult& result) {
       identity.Add(field);
     }
   }
-  out += "],\"deck\":\"" + identity.Hex() + "\"}";
+  out += "],\"deck\":\"" + identity.Hex() +
+         "\",\"name\":" + JsonForScript(JsonString(SanitizeUtf8(title))) + "}";
 }
 
 }  // namespace
@@ -200,7 +202,7 @@ bool MakePage(std::string_view deck, std::string_view title, PageResult& result,
     if (kPageTemplate[k].hole == PageHole::kTitle) {
       result.html += titleText;
     } else if (kPageTemplate[k].hole == PageHole::kData) {
-      AppendData(cards, result);  // in place: a large deck's data is not copied again
+      AppendData(cards, title, result);  // in place: a large deck's data is not copied again
     }
   }
   return true;

@@ -1,18 +1,22 @@
 #!/usr/bin/env python3
 """The web page pelmo-deck writes for a deck, as C++ text with holes for the deck.
 
-    page_template.py VERSION PAGE.html PAGE.css PAGE.js OUT.cpp
+    page_template.py VERSION PAGE.html PAGE.css PAGE.js TS_FSRS_DIR OUT.cpp
 
-The stylesheet and the script go into the page whole, and the page's Content-Security-Policy
-allows exactly those two by their SHA-256 hashes (and images from data: addresses), so the page
-loads nothing from anywhere and a script smuggled into a deck could not run even if it escaped.
-"{{csp}}", "{{style}}", "{{script}}" and "{{version}}" (pelmo-deck's) are filled here; "{{title}}" and "{{data}}" are the holes
+The stylesheet, the script and the scheduler the study view uses (the npm package ts-fsrs as
+scripts/setup installs it, its browser build with its licence notice on top) go into the page
+whole, and the page's Content-Security-Policy allows exactly those three by their SHA-256 hashes
+(and images from data: addresses), so the page loads nothing from anywhere and a script smuggled
+into a deck could not run even if it escaped. "{{csp}}", "{{style}}", "{{library}}", "{{script}}"
+and "{{version}}" (pelmo-deck's) are filled here; "{{title}}" and "{{data}}" are the holes
 pelmo::deck::kPageTemplate (deck/page_template.h) leaves for each deck.
 Output is rewritten only when it changes. Exit status 0, 1 on a bad template, 2 on bad usage.
 """
 
 import base64
 import hashlib
+import json
+import os
 import re
 import sys
 
@@ -29,12 +33,29 @@ def csp_hash(text):
     return "'sha256-%s'" % base64.b64encode(hashlib.sha256(text.encode("utf-8")).digest()).decode()
 
 
-def fill(html, css, js, version):
-    if "</" in css or "</script" in js.lower() or "<!--" in js:
-        raise TemplateError("the stylesheet or script holds text that would end its element")
-    csp = ("default-src 'none'; script-src %s; style-src %s; img-src data:; "
-           "base-uri 'none'; form-action 'none'" % (csp_hash(js), csp_hash(css)))
-    for name, value in (("csp", csp), ("style", css), ("script", js), ("version", version)):
+def library(folder):
+    """ts-fsrs's browser build (it defines window.FSRS), its licence first, its source-map line
+    left out: the page has no map to give, and no address to fetch one from."""
+    try:
+        with open(os.path.join(folder, "package.json"), encoding="utf-8") as f:
+            version = json.load(f)["version"]
+    except (OSError, ValueError, KeyError):
+        raise TemplateError("%s: no ts-fsrs there; scripts/setup installs it (npm ci)" % folder)
+    notice = read_bytes(os.path.join(folder, "LICENSE"), TemplateError).decode("utf-8").strip()
+    code = read_bytes(os.path.join(folder, "dist", "index.umd.js"), TemplateError).decode("utf-8")
+    code = re.sub(r"\n//# sourceMappingURL=\S*\s*$", "", code.strip("\n"))
+    if "*/" in notice:
+        raise TemplateError("the ts-fsrs licence would end its comment")
+    return "/*! ts-fsrs %s\n\n%s\n*/\n%s" % (version, notice, code)
+
+
+def fill(html, css, js, lib, version):
+    if "</" in css or any("</script" in s.lower() or "<!--" in s for s in (js, lib)):
+        raise TemplateError("the stylesheet or a script holds text that would end its element")
+    csp = ("default-src 'none'; script-src %s %s; style-src %s; img-src data:; "
+           "base-uri 'none'; form-action 'none'" % (csp_hash(lib), csp_hash(js), csp_hash(css)))
+    for name, value in (("csp", csp), ("style", css), ("library", lib), ("script", js),
+                        ("version", version)):
         if html.count("{{%s}}" % name) != 1:
             raise TemplateError("the page needs exactly one {{%s}}" % name)
         html = html.replace("{{%s}}" % name, value)
@@ -68,14 +89,14 @@ def render(page):
 
 
 def main(argv):
-    if len(argv) != 6:
-        print("usage: page_template.py VERSION PAGE.html PAGE.css PAGE.js OUT.cpp",
+    if len(argv) != 7:
+        print("usage: page_template.py VERSION PAGE.html PAGE.css PAGE.js TS_FSRS_DIR OUT.cpp",
               file=sys.stderr)
         return 2
     try:
         html, css, js = (read_bytes(p, TemplateError).decode("utf-8") for p in argv[2:5])
-        page = fill(html, css.strip("\n"), js.strip("\n"), argv[1])
-        write_if_changed(argv[5], render(page).encode("ascii"))
+        page = fill(html, css.strip("\n"), js.strip("\n"), library(argv[5]), argv[1])
+        write_if_changed(argv[6], render(page).encode("ascii"))
     except TemplateError as e:
         print("page_template.py: %s" % e, file=sys.stderr)
         return 1

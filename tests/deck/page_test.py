@@ -415,6 +415,26 @@ def screenshots(browser, folder, sample):
                 with open(os.path.join(folder, "page-%s.png" % name), "wb") as f:
                     f.write(tab.screenshot())
         tab.call("Page.close")
+    # Study on a phone: a card answered, its ratings' intervals shown; then, in dark mode, a first
+    # day studied (20 new cards, their learning steps done) and the chart of what is due.
+    for name, dark in (("phone-study", False), ("phone-study-done", True)):
+        tab = browser.open("file://" + page, 390, 844, phone=True, dark=dark)
+        tab.eval("localStorage.clear(); window.pelmoTime = Date.UTC(2026, 0, 5, 10)")
+        tab.click("#show-study")
+        for k in range(40 if dark else 0):
+            if k == 20:
+                tab.eval("window.pelmoTime += 15 * 60000")
+                tab.click("#show-study")
+            grade = 3 if k % 3 or k >= 20 else 4  # a third of the new cards Easy, the rest Good
+            tab.key(" ", "Space", 32, " ")
+            tab.key(str(grade), "Digit%d" % grade, 48 + grade, str(grade))
+        if dark:
+            tab.eval("document.getElementById('more-study').open = true")
+        else:
+            tab.key(" ", "Space", 32, " ")
+        with open(os.path.join(folder, "page-%s.png" % name), "wb") as f:
+            f.write(tab.screenshot())
+        tab.call("Page.close")
 
 
 with Browser() as b:
