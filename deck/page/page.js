@@ -675,19 +675,23 @@
     }
     let wake = 0;
     function showDone(t, q) {
-      let next = q.moreNew ? q.end : Infinity;
+      let review = Infinity;
       const counts = new Array(14).fill(0);
       const days = counts.map((_, n) => dayOf(t, n + 1));
       for (const s of states[settings.direction].values()) {
         if (s.at < 0) continue;
         const at = s.card.due.getTime();
-        if (at > t) next = Math.min(next, at);
+        if (at > t) review = Math.min(review, at);
         const n = days.findIndex((end) => at < end);
         if (n >= 0) ++counts[n];
       }
+      // New cards and reviews said apart: the chart counts only the reviews.
+      const next = Math.min(review, q.moreNew ? q.end : Infinity);
+      const reviewDue = 'the next review is due ' + when(t, review);
       $('next-due').textContent = next === Infinity
         ? 'Nothing is due, and no card is new: every card is studied.'
-        : 'Nothing is due now. The next card is due ' + when(t, next) + '.';
+        : 'Nothing is due now. ' + (q.moreNew ? 'New cards come ' + when(t, q.end) +
+          (review < Infinity ? '; ' + reviewDue : '') : 'T' + reviewDue.slice(1)) + '.';
       const most = Math.max(1, ...counts);
       $('chart').replaceChildren(...counts.map((n, k) => {
         const li = document.createElement('li');
@@ -717,14 +721,13 @@
       const t = now();
       const today = dayOf(t) / 1000;
       const month = t / 1000 - 30 * 86400;
-      let reviewed = 0;
-      let fresh = 0;
+      const day = [0, 0, 0];  // today's ratings of new, learning and review cards
       let reviews = 0;
       let remembered = 0;
       for (let j = 0; j < rec.r.length; j += 4) {
         if (rec.r[j + 1] !== d) continue;
         const before = rec.before[j / 4];
-        if (rec.r[j + 2] >= today) before === 0 ? ++fresh : ++reviewed;
+        if (rec.r[j + 2] >= today) ++day[before === 0 ? 0 : before === 2 ? 2 : 1];
         if (before === 2 && rec.r[j + 2] >= month) {
           ++reviews;
           remembered += rec.r[j + 3] > 1;
@@ -738,7 +741,8 @@
         ++by[s.card.state === 2 ? 2 : 1];
       }
       by[0] = count - seen.size;
-      const rows = [['Today', reviewed + ' reviews, ' + fresh + ' new cards'],
+      const rows = [['Today', day[2] + ' reviews, ' + day[0] + ' new cards, ' + day[1] +
+        ' learning steps'],
         ['Cards', by[0] + ' new, ' + by[1] + ' learning, ' + by[2] + ' review'],
         ['Remembered, 30 days', reviews ? Math.round(100 * remembered / reviews) + '% of ' +
           reviews + ' reviews' : 'no reviews yet']];
