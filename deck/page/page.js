@@ -55,12 +55,15 @@
         }
         return value;
       },
-      write(value) {
-        if (unreadable) return;
+      // Whether it was written; a quiet write leaves a failure to its caller.
+      write(value, quiet = false) {
+        if (unreadable) return false;
         try {
           window.localStorage.setItem(key, JSON.stringify(value));
+          return true;
         } catch (e) {
-          trouble(e);
+          if (!quiet) trouble(e);
+          return false;
         }
       },
       key,
@@ -534,14 +537,88 @@
     // Written soon after a rating, off the rating's frame, and before the page goes.
     let unsaved = false;
     function save() {
-      if (unsaved) progress.write(record());
+      if (!unsaved) return;
       unsaved = false;
+      const v = record();
+      // Where storage runs short, the states kept beside the record give way to it.
+      if (!progress.write(v, true)) {
+        dropStates();
+        progress.write(v);
+      }
     }
+
+    // What replaying the record gave, kept beside it, so that a long history opens at once
+    // (replaying a year of ratings takes seconds). Only ever a copy: it is used when it was made
+    // from exactly these ratings, in this order, at this retention, and anything else is
+    // replayed as before.
+    const statesKey = 'pelmo/' + deckKey + '/states';
+    const FIELDS = [...new Set([...Object.keys(createEmptyCard(new Date(0))), 'last_review'])];
+    const isDate = (f) => f === 'due' || f === 'last_review';
+    let statesOf = '';  // what the states kept were made from
+    function madeFrom() {
+      let h = 0;
+      for (let j = 0; j < rec.r.length; ++j) h = (Math.imul(h, 31) + rec.r[j]) >>> 0;
+      return rec.r.length + ':' + h + ':' + settings.retention;
+    }
+    function dropStates() {
+      statesOf = '';
+      try {
+        window.localStorage.removeItem(statesKey);
+      } catch (e) { /* nothing kept, nothing to drop */ }
+    }
+    function keepStates() {
+      save();
+      const of = madeFrom();
+      if (!opened || of === statesOf) return;
+      const rows = [];
+      states.forEach((m, d) => m.forEach((st) => rows.push([d, st.k, st.first, st.last,
+        ...FIELDS.map((f) => (st.card[f] instanceof Date ? st.card[f].getTime()
+          : st.card[f] === undefined ? null : st.card[f]))])));
+      try {
+        window.localStorage.setItem(statesKey,
+          JSON.stringify({of, before: rec.before.join(''), rows}));
+        statesOf = of;
+      } catch (e) {
+        dropStates();
+      }
+    }
+    function restoreStates() {
+      try {
+        const v = JSON.parse(window.localStorage.getItem(statesKey));
+        const of = madeFrom();
+        if (!v || v.of !== of || typeof v.before !== 'string' ||
+            v.before.length !== rec.r.length / 4 || !Array.isArray(v.rows)) return false;
+        const restored = [new Map(), new Map()];
+        for (const row of v.rows) {
+          const [d, k, first, last] = row;
+          if (row.length !== 4 + FIELDS.length || (d !== 0 && d !== 1) || !Number.isInteger(k) ||
+              k < 0 || k >= rec.words.length) return false;
+          const card = {};
+          FIELDS.forEach((f, j) => {
+            const x = row[4 + j];
+            card[f] = isDate(f) && x !== null ? new Date(x) : x === null ? undefined : x;
+          });
+          restored[d].set(k, {k, at: rec.at[k], card, first, last});
+        }
+        scheduler = fsrs(generatorParameters({request_retention: settings.retention,
+          enable_fuzz: true}));
+        states = restored;
+        rec.before = Array.from(v.before, Number);
+        statesOf = of;
+        return true;
+      } catch (e) {
+        return false;
+      }
+    }
+    // Saved and kept when the page goes, or goes out of sight (where a phone may end it unasked).
+    window.addEventListener('pagehide', keepStates);
+    document.addEventListener('visibilitychange', () => {
+      if (document.visibilityState === 'hidden') keepStates();
+    });
     function changed() {
       if (!unsaved) setTimeout(save, 0);
       unsaved = true;
     }
-    window.addEventListener('pagehide', save);
 
     let opened = false;
     let newOrder = null;  // the deck's cards in the order new ones are taken, or null: the deck's
@@ -862,7 +939,7 @@
           useSettings();
           const v = progress.read();
           if (v) merge(v);
-          replay();
+          if (!restoreStates()) replay();
           pick();
           performance.mark('pelmo-first-question');
         } else if (!shown || !shown.preview) {
