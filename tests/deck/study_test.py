@@ -301,6 +301,7 @@ def failing_storage(browser):
         t = Study(browser, url, before=script, clear=False).at(t_of("UTC", 2026, 3, 1, 1))
         t.rate(3)
         t.rate(3)
+        t.tab.eval("new Promise((done) => setTimeout(done))")  # after the page's own write
         check("storage %s: told, the session goes on" % what,
               [said in t.text("study-note"), len(t.states()),
                t.tab.eval("document.getElementById('more-study').open")], [True, 2, True])
