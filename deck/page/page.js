@@ -55,12 +55,13 @@
         }
         return value;
       },
-      // Whether it was written; a quiet write leaves a failure to its caller.
+      // The text written, or false; a quiet write leaves a failure to its caller.
       write(value, quiet = false) {
         if (unreadable) return false;
         try {
-          window.localStorage.setItem(key, JSON.stringify(value));
-          return true;
+          const text = JSON.stringify(value);
+          window.localStorage.setItem(key, text);
+          return text;
         } catch (e) {
           if (!quiet) trouble(e);
           return false;
@@ -536,15 +537,28 @@
     }
     // Written soon after a rating, off the rating's frame, and before the page goes.
     let unsaved = false;
+    let seen = null;  // the stored record's text as this page last read or wrote it
     function save() {
       if (!unsaved) return;
       unsaved = false;
+      // Another tab of this deck may have rated since: its ratings join these before the write,
+      // so that neither loses any.
+      let text = null;
+      try {
+        text = window.localStorage.getItem(progress.key);
+      } catch (e) { /* the write below says what fails */ }
+      if (text !== null && text !== seen) {
+        const other = progress.read();
+        if (other && merge(other)) replay();
+      }
       const v = record();
       // Where storage runs short, the states kept beside the record give way to it.
-      if (!progress.write(v, true)) {
+      let written = progress.write(v, true);
+      if (!written) {
         dropStates();
-        progress.write(v);
+        written = progress.write(v);
       }
+      if (written) seen = written;
     }
 
     // What replaying the record gave, kept beside it, so that a long history opens at once
@@ -924,7 +938,9 @@
       if (!opened || e.key !== progress.key || !e.newValue) return;
       try {
         const v = JSON.parse(e.newValue);
-        if (!fault(v) && merge(v)) {
+        if (fault(v)) return;
+        seen = e.newValue;
+        if (merge(v)) {
           replay();
           if (!shown || !shown.preview) pick();
         }
@@ -938,7 +954,10 @@
           Object.assign(settings, choices.read() || {});
           useSettings();
           const v = progress.read();
-          if (v) merge(v);
+          if (v) {
+            merge(v);
+            seen = JSON.stringify(v);
+          }
           if (!restoreStates()) replay();
           pick();
           performance.mark('pelmo-first-question');

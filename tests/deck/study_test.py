@@ -120,7 +120,8 @@ class Study:
 
     def stored(self):
         self.tab.eval("new Promise((done) => setTimeout(done))")  # after the page's own write
-        return self.tab.eval("localStorage.getItem('pelmo/study:%s/progress')" % NAME)
+        return self.tab.eval("localStorage.getItem('pelmo/study:' + "
+                             "document.title + '/progress')")
 
     def setting(self, id_, value):
         self.tab.eval("(e => { e.value = %r; e.dispatchEvent(new Event('change')); })"
@@ -285,6 +286,21 @@ FULL = """(() => { const set = Storage.prototype.setItem;
     if (k.endsWith('/progress') && v.length > %d)
       throw new DOMException('full', 'QuotaExceededError');
     return set.call(this, k, v); }; })()"""
+DEAF = "window.addEventListener('storage', (e) => e.stopImmediatePropagation(), true)"
+
+
+def two_tabs(browser):
+    # Two tabs of one deck, the second deaf to the first's writes (as when they cross): each
+    # rating is kept all the same.
+    url = write_page("tabs", [("t%d" % n, "ka0t", "m%d" % n) for n in range(3)], "tabs")
+    a = Study(browser, url).at(t_of("UTC", 2026, 3, 1))
+    b = Study(browser, url, before=DEAF, clear=False).at(t_of("UTC", 2026, 3, 1, 0, 1))
+    a.rate(3)
+    a.stored()
+    b.rate(4)
+    check("two tabs: both ratings kept", len(json.loads(b.stored())["ratings"]) // 4, 2)
+
+
 NO_STORAGE = ("Object.defineProperty(window, 'localStorage', "
               "{get() { throw new DOMException('denied', 'SecurityError'); }})")
 
@@ -292,7 +308,8 @@ NO_STORAGE = ("Object.defineProperty(window, 'localStorage', "
 def failing_storage(browser):
     # Storage that refuses: the learner told at once, ratings go on in the page, what was stored
     # is left whole. Full is full once the record outgrows what it was.
-    url = write_page("failing", [("f%d" % n, "ka0t", "m%d" % n) for n in range(5)])
+    # A title of its own: tabs of the other cases, still open, keep theirs.
+    url = write_page("failing", [("f%d" % n, "ka0t", "m%d" % n) for n in range(5)], "failing")
     s = Study(browser, url).at(t_of("UTC", 2026, 3, 1))
     s.rate(3)
     stored = s.stored()
@@ -380,6 +397,7 @@ with Browser() as b:
     day(b, "America/New_York", (2026, 3, 1))
     day(b, "Asia/Tokyo", (2026, 3, 1))
     progress(b)
+    two_tabs(b)
     failing_storage(b)
     promises(b)
 print("\n".join(failures) or "study test passed")
