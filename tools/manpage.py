@@ -77,11 +77,11 @@ def table(rows):
              if not all(re.fullmatch(r":?-+:?", c) for c in row)]
     last = len(cells[0]) - 1
     long = [k == last or any(len(row[k]) > NARROW for row in cells) for k in range(last + 1)]
-    spec = " ".join("lx" if k == last else "lw(%dn)" % NARROW if long[k] else "l"
+    formats = " ".join("lx" if k == last else "lw(%dn)" % NARROW if long[k] else "l"
                     for k in range(last + 1))
     lines = ["\t".join("T{\n.na\n%s\nT}" % inline(c) if long[k] else inline(c)
                        for k, c in enumerate(row)) for row in cells]
-    return [".TS", "tab(\t);", spec.replace("l", "lb"), spec + "."] + lines + [".TE"]
+    return [".TS", "tab(\t);", formats.replace("l", "lb"), formats + "."] + lines + [".TE"]
 
 
 def body(lines):
