@@ -36,6 +36,7 @@
   function kept(name, valid, deck = data.deck, trouble = forgetful) {
     const key = 'pelmo/' + deck + '/' + name;
     let unreadable = false;
+    let last = null;  // the text this page last read or wrote there
     return {
       read() {
         let value;
@@ -43,6 +44,7 @@
           const text = window.localStorage.getItem(key);
           if (text === null) return null;
           value = JSON.parse(text);
+          last = text;
         } catch (e) {
           unreadable = true;
           trouble(e);
@@ -55,19 +57,29 @@
         }
         return value;
       },
-      // The text written, or false; a quiet write leaves a failure to its caller.
+      // Whether it was written; a quiet write leaves a failure to its caller.
       write(value, quiet = false) {
         if (unreadable) return false;
         try {
           const text = JSON.stringify(value);
           window.localStorage.setItem(key, text);
-          return text;
+          last = text;
+          return true;
         } catch (e) {
           if (!quiet) trouble(e);
           return false;
         }
       },
       key,
+      // Whether another page (another tab) wrote there since this one last read or wrote it.
+      changedElsewhere() {
+        try {
+          const text = window.localStorage.getItem(key);
+          return text !== null && text !== last;
+        } catch (e) {
+          return false;
+        }
+      },
     };
   }
 
@@ -516,9 +528,10 @@
       s.card = scheduler.next(s.card, new Date(t * 1000), g).card;
       s.last = t;
     }
+    const newScheduler = () => fsrs(generatorParameters({request_retention: settings.retention,
+      enable_fuzz: true}));
     function replay() {
-      scheduler = fsrs(generatorParameters({request_retention: settings.retention,
-        enable_fuzz: true}));
+      scheduler = newScheduler();
       states = [new Map(), new Map()];
       const r = rec.r;
       const order = Array.from({length: r.length / 4}, (_, j) => j);
@@ -537,28 +550,21 @@
     }
     // Written soon after a rating, off the rating's frame, and before the page goes.
     let unsaved = false;
-    let seen = null;  // the stored record's text as this page last read or wrote it
     function save() {
       if (!unsaved) return;
       unsaved = false;
       // Another tab of this deck may have rated since: its ratings join these before the write,
       // so that neither loses any.
-      let text = null;
-      try {
-        text = window.localStorage.getItem(progress.key);
-      } catch (e) { /* the write below says what fails */ }
-      if (text !== null && text !== seen) {
+      if (progress.changedElsewhere()) {
         const other = progress.read();
         if (other && merge(other)) replay();
       }
       const v = record();
       // Where storage runs short, the states kept beside the record give way to it.
-      let written = progress.write(v, true);
-      if (!written) {
+      if (!progress.write(v, true)) {
         dropStates();
-        written = progress.write(v);
+        progress.write(v);
       }
-      if (written) seen = written;
     }
 
     // What replaying the record gave, kept beside it, so that a long history opens at once
@@ -614,8 +620,7 @@
           });
           restored[d].set(k, {k, at: rec.at[k], card, first, last});
         }
-        scheduler = fsrs(generatorParameters({request_retention: settings.retention,
-          enable_fuzz: true}));
+        scheduler = newScheduler();
         states = restored;
         rec.before = Array.from(v.before, Number);
         statesOf = of;
@@ -938,9 +943,7 @@
       if (!opened || e.key !== progress.key || !e.newValue) return;
       try {
         const v = JSON.parse(e.newValue);
-        if (fault(v)) return;
-        seen = e.newValue;
-        if (merge(v)) {
+        if (!fault(v) && merge(v)) {
           replay();
           if (!shown || !shown.preview) pick();
         }
@@ -954,10 +957,7 @@
           Object.assign(settings, choices.read() || {});
           useSettings();
           const v = progress.read();
-          if (v) {
-            merge(v);
-            seen = JSON.stringify(v);
-          }
+          if (v) merge(v);
           if (!restoreStates()) replay();
           pick();
           performance.mark('pelmo-first-question');
