@@ -2,9 +2,11 @@
 """The release archives' pieces, byte for byte the same from the same inputs, wherever and
 whenever they are made.
 
-    release.py text VERSION SOURCE OUT [--bom]   SOURCE with @PROJECT_VERSION@ filled and CR LF
-                                                 line ends (and a UTF-8 byte-order mark), as
-                                                 Notepad on any Windows reads it
+    release.py text VERSION OUT SOURCE... [--bom]
+                                                 the SOURCEs, a blank line apart, with
+                                                 @PROJECT_VERSION@ filled and CR LF line ends (and
+                                                 a UTF-8 byte-order mark), as Notepad on any
+                                                 Windows reads them
     release.py zip EPOCH OUT.zip FILE...         FILEs, by their names, in the order given, each
                                                  dated EPOCH (seconds, UTC)
     release.py sums FOLDER                       FOLDER/SHA256SUMS for every .zip and .deb there
@@ -58,10 +60,13 @@ def write_sums(folder):
 
 def main(argv):
     try:
-        if len(argv) in (5, 6) and argv[1] == "text" and argv[5:] in ([], ["--bom"]):
-            with open(argv[3], encoding="utf-8") as f:
-                data = windows_text(f.read(), argv[2], len(argv) == 6)
-            write_if_changed(argv[4], data)
+        if len(argv) >= 5 and argv[1] == "text":
+            bom = argv[-1] == "--bom"
+            texts = []
+            for path in argv[4:len(argv) - bom]:
+                with open(path, encoding="utf-8") as f:
+                    texts.append(f.read().rstrip("\n") + "\n")
+            write_if_changed(argv[3], windows_text("\n".join(texts), argv[2], bom))
         elif len(argv) >= 5 and argv[1] == "zip" and argv[2].isdigit():
             write_zip(argv[3], int(argv[2]), argv[4:])
         elif len(argv) == 3 and argv[1] == "sums":
